@@ -1,0 +1,48 @@
+// DesktopIconView: the one way to the shell's desktop list view. It finds the view
+// afresh for every operation and holds no state beyond the port it talks through.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "desktop/desktop_port.h"
+
+namespace vandrel {
+
+class DesktopIconView {
+ public:
+  explicit DesktopIconView(DesktopPort& port) : port_(port) {}
+
+  // "progman", its first child, that child's first child. When that is not a list
+  // view (the shell has moved its icon view into a "WorkerW" window), the view is
+  // looked for where the shell keeps it then. Null when there is none.
+  WindowHandle GetDesktopListView();
+  // Sets or clears LVS_AUTOARRANGE; true when the view was found and the style written.
+  bool SetAutoArrange(bool flag);
+  void ClearSnapToGrid();
+  std::int32_t GetItemCount(WindowHandle view);
+  void SetItemPosition(WindowHandle view, std::int32_t index, std::uint32_t packed_position);
+  // Label colours, then a redraw of every item from 0 to n - 1.
+  void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour);
+  std::int32_t GetItemSpacing(WindowHandle view, bool small);
+  // Reads one label out of the shell's process into buffer (at least `size` bytes),
+  // ending it with a zero within those bytes. Answers the view's character count,
+  // or 0, with the buffer untouched, when the view, the process or the block is missing.
+  std::int32_t GetItemTextRemote(WindowHandle view, std::int32_t index, std::int32_t subitem, char* buffer,
+                                 std::int32_t size);
+
+  // The work area a figure lays out on. When the system cannot say, the primary
+  // screen stands in for it.
+  Rect WorkArea();
+  std::int32_t Metric(SystemMetric metric);
+  void ShowMessage(std::u16string_view text);
+
+  DesktopPort& port() { return port_; }
+
+ private:
+  WindowHandle FindMovedListView(WindowHandle progman);
+
+  DesktopPort& port_;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,112 @@
+// The narrow seam between Vandrel and the desktop it works on. Everything a figure
+// touches outside the program goes through DesktopPort: finding windows, their
+// style words, list-view messages, the few process-memory calls of the label read,
+// the work area, the system metrics and the modal message box.
+//
+// Three implementations: the Win32 backend (the product), an in-memory desktop that
+// answers like the shell's list view, and a recorder that logs every call in order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vandrel {
+
+// A window of the desktop; 0 is the null window. Wide enough for an HWND.
+using WindowHandle = std::uintptr_t;
+// An open process; 0 when the process could not be opened.
+using ProcessHandle = std::uintptr_t;
+// An address inside another process; 0 when a block could not be committed.
+using RemoteAddress = std::uint64_t;
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// The system metrics Vandrel reads, with their Win32 index.
+enum class SystemMetric : int {
+  ScreenWidth = 0,        // SM_CXSCREEN
+  ScreenHeight = 1,       // SM_CYSCREEN
+  IconWidth = 11,         // SM_CXICON
+  IconHeight = 12,        // SM_CYICON
+  IconSpacingY = 39,      // SM_CYICONSPACING
+};
+
+// List-view messages (the ANSI entries where there are two).
+namespace lvm {
+inline constexpr std::uint32_t kGetItemCount = 0x1004;
+inline constexpr std::uint32_t kSetItemPosition = 0x100F;
+inline constexpr std::uint32_t kGetItemPosition = 0x1010;
+inline constexpr std::uint32_t kRedrawItems = 0x1015;
+inline constexpr std::uint32_t kGetTextColor = 0x1023;
+inline constexpr std::uint32_t kSetTextColor = 0x1024;
+inline constexpr std::uint32_t kGetTextBkColor = 0x1025;
+inline constexpr std::uint32_t kSetTextBkColor = 0x1026;
+inline constexpr std::uint32_t kGetItemTextA = 0x102D;
+inline constexpr std::uint32_t kGetItemSpacing = 0x1033;
+inline constexpr std::uint32_t kSetExtendedListViewStyle = 0x1036;
+inline constexpr std::uint32_t kGetExtendedListViewStyle = 0x1037;
+}  // namespace lvm
+
+inline constexpr std::uint32_t kAutoArrangeStyle = 0x100;  // LVS_AUTOARRANGE
+inline constexpr std::uint32_t kSnapToGrid = 0x80000;      // LVS_EX_SNAPTOGRID
+inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;     // CLR_NONE
+
+// PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE
+inline constexpr std::uint32_t kLabelReadAccess = 0x38;
+
+class DesktopPort {
+ public:
+  virtual ~DesktopPort() = default;
+
+  // --- Windows ---
+  // FindWindowA(class_name, nullptr): a top-level window of that class, any title.
+  virtual WindowHandle FindTopLevel(std::string_view class_name) = 0;
+  // FindWindowExA(nullptr, after, class_name, nullptr): the next top-level window of
+  // that class after `after` (0: the first).
+  virtual WindowHandle FindNextTopLevel(WindowHandle after, std::string_view class_name) = 0;
+  // FindWindowExA(parent, nullptr, class_name, nullptr): its first child of that class.
+  virtual WindowHandle FindChild(WindowHandle parent, std::string_view class_name) = 0;
+  // GetWindow(window, GW_CHILD): the child at the top of the Z order.
+  virtual WindowHandle FirstChild(WindowHandle window) = 0;
+  // GetClassNameA; empty for the null or a vanished window.
+  virtual std::string ClassName(WindowHandle window) = 0;
+  // GetWindowLongA / SetWindowLongA with GWL_STYLE. SetStyle answers the previous
+  // style word, 0 on failure.
+  virtual std::uint32_t GetStyle(WindowHandle window) = 0;
+  virtual std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) = 0;
+  // SendMessageA: synchronous, the answer of the window's owner; 0 from the null window.
+  virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                             std::intptr_t lparam) = 0;
+
+  // --- Another process's memory (the label read) ---
+  // GetWindowThreadProcessId: the owner's process id, 0 for no window.
+  virtual std::uint32_t WindowProcessId(WindowHandle window) = 0;
+  virtual ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) = 0;
+  // 32 or 64: the width of a pointer inside that process, which fixes the layout of
+  // the records it reads.
+  virtual int PointerBits(std::uint32_t process_id) = 0;
+  // VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE): a zero-filled block.
+  virtual RemoteAddress Commit(ProcessHandle process, std::size_t size) = 0;
+  virtual bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) = 0;
+  virtual bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) = 0;
+  // VirtualFreeEx with MEM_DECOMMIT, then with MEM_RELEASE.
+  virtual void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) = 0;
+  virtual void Release(ProcessHandle process, RemoteAddress at) = 0;
+  virtual void CloseProcess(ProcessHandle process) = 0;
+
+  // --- The system ---
+  // SystemParametersInfoA(SPI_GETWORKAREA); false when the read failed.
+  virtual bool ReadWorkArea(Rect& area) = 0;
+  virtual std::int32_t GetMetric(SystemMetric metric) = 0;
+  // A modal box with an OK button and the application title; returns when closed.
+  virtual void ShowMessage(std::u16string_view text) = 0;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,147 @@
+// A desktop held in memory that answers like the Windows shell: a window tree with
+// the shell's "Progman" window (in any of the layouts Windows has used), a list view
+// with icons, label texts, colours, style bits and spacing, the shell's process
+// memory for the label read, the work area and the system metrics. The figures run
+// against it in unit tests exactly as they run against the real shell.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "desktop/desktop_port.h"
+
+namespace vandrel {
+
+// Where the shell keeps its icon view.
+enum class ShellLayout {
+  Progman,      // "Progman" > "SHELLDLL_DefView" > "SysListView32"
+  Windows10WorkerW,  // empty "Progman"; top-level "WorkerW" > "SHELLDLL_DefView" > list view
+  Windows11_24H2,    // "Progman" > { empty "WorkerW", "SHELLDLL_DefView" > list view }
+  None,         // no shell window at all
+};
+
+struct DesktopIcon {
+  std::string label;
+  std::int16_t x = 0;
+  std::int16_t y = 0;
+};
+
+class InMemoryDesktop : public DesktopPort {
+ public:
+  static constexpr std::uint32_t kShellProcessId = 4242;
+  static constexpr std::uint32_t kInitialStyle = 0x56000140;  // visible child, auto-arrange, shared images
+  static constexpr std::uint32_t kInitialExtendedStyle = 0x00080400;  // snap to grid, and one more bit
+
+  explicit InMemoryDesktop(std::int32_t icon_count = 0, ShellLayout layout = ShellLayout::Progman);
+
+  // --- The desktop's make-up ---
+  std::vector<DesktopIcon>& icons() { return icons_; }
+  const std::vector<DesktopIcon>& icons() const { return icons_; }
+  void SetIconCount(std::int32_t count);  // labels "Icon 0", "Icon 1", ...
+  WindowHandle list_view() const { return list_view_; }
+  WindowHandle progman() const { return progman_; }
+  void SetWorkArea(Rect area) { work_area_ = area; }
+  void FailWorkAreaRead(bool fail) { work_area_fails_ = fail; }
+  void SetMetric(SystemMetric metric, std::int32_t value) { metrics_[metric] = value; }
+  void SetSpacing(bool small, std::uint16_t cx, std::uint16_t cy);
+  void SetShellPointerBits(int bits) { shell_pointer_bits_ = bits; }
+  void FailOpenProcess(bool fail) { open_fails_ = fail; }
+  void FailCommit(bool fail) { commit_fails_ = fail; }
+  // Wine's list view fills every byte of a label that does not fit, without a terminator.
+  void FillOverlongLabels(bool fill) { fill_overlong_labels_ = fill; }
+  // Runs after the view has answered a message: lets a test change the desktop mid-figure.
+  std::function<void(std::uint32_t message, std::uintptr_t wparam)> after_message;
+  // Runs when a message box is shown (and "closed").
+  std::function<void(std::u16string_view)> on_message_box;
+
+  // --- What the view holds now ---
+  std::uint32_t style() const { return windows_.at(list_view_).style; }
+  void set_style(std::uint32_t style) { windows_.at(list_view_).style = style; }
+  std::uint32_t extended_style() const { return extended_style_; }
+  void set_extended_style(std::uint32_t style) { extended_style_ = style; }
+  std::uint32_t text_colour() const { return text_colour_; }
+  std::uint32_t background_colour() const { return background_colour_; }
+  struct Range { std::int64_t first, last; };
+  const std::vector<Range>& redraws() const { return redraws_; }
+  const std::vector<std::u16string>& messages_shown() const { return messages_shown_; }
+  // Process handles still open and blocks still committed in the shell's memory.
+  std::size_t open_process_handles() const { return open_processes_.size(); }
+  std::size_t committed_blocks() const { return blocks_.size(); }
+  std::size_t last_committed_size() const { return last_committed_size_; }
+
+  // --- DesktopPort ---
+  WindowHandle FindTopLevel(std::string_view class_name) override;
+  WindowHandle FindNextTopLevel(WindowHandle after, std::string_view class_name) override;
+  WindowHandle FindChild(WindowHandle parent, std::string_view class_name) override;
+  WindowHandle FirstChild(WindowHandle window) override;
+  std::string ClassName(WindowHandle window) override;
+  std::uint32_t GetStyle(WindowHandle window) override;
+  std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) override;
+  std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                     std::intptr_t lparam) override;
+  std::uint32_t WindowProcessId(WindowHandle window) override;
+  ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
+  int PointerBits(std::uint32_t process_id) override;
+  RemoteAddress Commit(ProcessHandle process, std::size_t size) override;
+  bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) override;
+  bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) override;
+  void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) override;
+  void Release(ProcessHandle process, RemoteAddress at) override;
+  void CloseProcess(ProcessHandle process) override;
+  bool ReadWorkArea(Rect& area) override;
+  std::int32_t GetMetric(SystemMetric metric) override;
+  void ShowMessage(std::u16string_view text) override;
+
+ private:
+  struct Window {
+    std::string class_name;
+    WindowHandle parent = 0;
+    std::vector<WindowHandle> children;  // top of the Z order first
+    std::uint32_t style = 0;
+  };
+  struct Block {
+    std::vector<std::uint8_t> bytes;
+    bool decommitted = false;
+  };
+
+  WindowHandle AddWindow(std::string class_name, WindowHandle parent);
+  std::intptr_t Answer(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
+  std::intptr_t AnswerGetItemText(std::uintptr_t index, RemoteAddress record);
+  std::uint8_t* Memory(RemoteAddress at, std::size_t size);
+  bool IsOpen(ProcessHandle process) const;
+
+  std::map<WindowHandle, Window> windows_;
+  std::vector<WindowHandle> top_level_;
+  WindowHandle next_window_ = 0x10010;
+  WindowHandle progman_ = 0;
+  WindowHandle list_view_ = 0;
+
+  std::vector<DesktopIcon> icons_;
+  std::uint32_t extended_style_ = kInitialExtendedStyle;
+  std::uint32_t text_colour_ = 0x00FFFFFF;
+  std::uint32_t background_colour_ = 0x00A56E3A;
+  std::uint32_t small_spacing_ = 0x004B004B;
+  std::uint32_t large_spacing_ = 0x004B004B;
+  std::vector<Range> redraws_;
+
+  Rect work_area_{0, 0, 1024, 738};
+  bool work_area_fails_ = false;
+  std::map<SystemMetric, std::int32_t> metrics_;
+
+  int shell_pointer_bits_ = 64;
+  bool open_fails_ = false;
+  bool commit_fails_ = false;
+  bool fill_overlong_labels_ = false;
+  std::vector<ProcessHandle> open_processes_;
+  ProcessHandle next_process_ = 0x200;
+  std::map<RemoteAddress, Block> blocks_;
+  RemoteAddress next_block_ = 0;
+  std::size_t last_committed_size_ = 0;
+
+  std::vector<std::u16string> messages_shown_;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,114 @@
+#include "desktop/win32_desktop_port.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace vandrel {
+namespace {
+
+HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+HANDLE Process(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
+void* Address(RemoteAddress at) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(at)); }
+
+}  // namespace
+
+WindowHandle Win32DesktopPort::FindTopLevel(std::string_view class_name) {
+  const std::string name(class_name);
+  return Handle(FindWindowA(name.c_str(), nullptr));
+}
+
+WindowHandle Win32DesktopPort::FindNextTopLevel(WindowHandle after, std::string_view class_name) {
+  const std::string name(class_name);
+  return Handle(FindWindowExA(nullptr, Hwnd(after), name.c_str(), nullptr));
+}
+
+WindowHandle Win32DesktopPort::FindChild(WindowHandle parent, std::string_view class_name) {
+  const std::string name(class_name);
+  return Handle(FindWindowExA(Hwnd(parent), nullptr, name.c_str(), nullptr));
+}
+
+WindowHandle Win32DesktopPort::FirstChild(WindowHandle window) { return Handle(GetWindow(Hwnd(window), GW_CHILD)); }
+
+std::string Win32DesktopPort::ClassName(WindowHandle window) {
+  char name[256];
+  const int length = window != 0 ? GetClassNameA(Hwnd(window), name, sizeof name) : 0;
+  return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+std::uint32_t Win32DesktopPort::GetStyle(WindowHandle window) {
+  return static_cast<std::uint32_t>(GetWindowLongA(Hwnd(window), GWL_STYLE));
+}
+
+std::uint32_t Win32DesktopPort::SetStyle(WindowHandle window, std::uint32_t style) {
+  return static_cast<std::uint32_t>(SetWindowLongA(Hwnd(window), GWL_STYLE, static_cast<LONG>(style)));
+}
+
+std::intptr_t Win32DesktopPort::Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                                     std::intptr_t lparam) {
+  return SendMessageA(Hwnd(window), message, wparam, lparam);
+}
+
+std::uint32_t Win32DesktopPort::WindowProcessId(WindowHandle window) {
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(Hwnd(window), &process_id);
+  return process_id;
+}
+
+ProcessHandle Win32DesktopPort::OpenProcess(std::uint32_t access, std::uint32_t process_id) {
+  return reinterpret_cast<ProcessHandle>(::OpenProcess(access, FALSE, process_id));
+}
+
+int Win32DesktopPort::PointerBits(std::uint32_t process_id) {
+  // A handle of its own: the label read's handle carries only the memory rights.
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  BOOL wow64 = FALSE;
+  if (process != nullptr) {
+    if (!IsWow64Process(process, &wow64)) wow64 = FALSE;
+    CloseHandle(process);
+  }
+  // Only a 32-bit process runs under WOW64 on 64-bit Windows.
+  return wow64 ? 32 : static_cast<int>(8 * sizeof(void*));
+}
+
+RemoteAddress Win32DesktopPort::Commit(ProcessHandle process, std::size_t size) {
+  return reinterpret_cast<std::uintptr_t>(
+      VirtualAllocEx(Process(process), nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+}
+
+bool Win32DesktopPort::Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) {
+  SIZE_T written = 0;
+  return WriteProcessMemory(Process(process), Address(at), bytes, size, &written) && written == size;
+}
+
+bool Win32DesktopPort::Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) {
+  SIZE_T read = 0;
+  return ReadProcessMemory(Process(process), Address(at), bytes, size, &read) && read == size;
+}
+
+void Win32DesktopPort::Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) {
+  VirtualFreeEx(Process(process), Address(at), size, MEM_DECOMMIT);
+}
+
+void Win32DesktopPort::Release(ProcessHandle process, RemoteAddress at) {
+  VirtualFreeEx(Process(process), Address(at), 0, MEM_RELEASE);
+}
+
+void Win32DesktopPort::CloseProcess(ProcessHandle process) { CloseHandle(Process(process)); }
+
+bool Win32DesktopPort::ReadWorkArea(Rect& area) {
+  RECT r{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) return false;
+  area = Rect{r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+std::int32_t Win32DesktopPort::GetMetric(SystemMetric metric) { return GetSystemMetrics(static_cast<int>(metric)); }
+
+void Win32DesktopPort::ShowMessage(std::u16string_view text) {
+  const std::wstring body(text.begin(), text.end());
+  const std::wstring caption(title_.begin(), title_.end());
+  MessageBoxW(Hwnd(owner_), body.c_str(), caption.c_str(), MB_OK);
+}
+
+}  // namespace vandrel

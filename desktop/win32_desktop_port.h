@@ -1,0 +1,46 @@
+// The product's DesktopPort: the Windows shell, reached through user32 and kernel32.
+// This is the one place in Vandrel that calls FindWindowA, GetWindow, SendMessageA,
+// OpenProcess, VirtualAllocEx and their kin.
+#pragma once
+
+#include <string>
+
+#include "desktop/desktop_port.h"
+
+namespace vandrel {
+
+class Win32DesktopPort : public DesktopPort {
+ public:
+  // Message boxes carry `title` as caption and belong to the window `owner`
+  // (0 while the program has no window yet).
+  explicit Win32DesktopPort(std::u16string title) : title_(std::move(title)) {}
+  void set_owner(WindowHandle owner) { owner_ = owner; }
+
+  WindowHandle FindTopLevel(std::string_view class_name) override;
+  WindowHandle FindNextTopLevel(WindowHandle after, std::string_view class_name) override;
+  WindowHandle FindChild(WindowHandle parent, std::string_view class_name) override;
+  WindowHandle FirstChild(WindowHandle window) override;
+  std::string ClassName(WindowHandle window) override;
+  std::uint32_t GetStyle(WindowHandle window) override;
+  std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) override;
+  std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
+                     std::intptr_t lparam) override;
+  std::uint32_t WindowProcessId(WindowHandle window) override;
+  ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
+  int PointerBits(std::uint32_t process_id) override;
+  RemoteAddress Commit(ProcessHandle process, std::size_t size) override;
+  bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) override;
+  bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) override;
+  void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) override;
+  void Release(ProcessHandle process, RemoteAddress at) override;
+  void CloseProcess(ProcessHandle process) override;
+  bool ReadWorkArea(Rect& area) override;
+  std::int32_t GetMetric(SystemMetric metric) override;
+  void ShowMessage(std::u16string_view text) override;
+
+ private:
+  std::u16string title_;
+  WindowHandle owner_ = 0;
+};
+
+}  // namespace vandrel

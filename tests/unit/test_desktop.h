@@ -1,0 +1,36 @@
+// A desktop for unit tests: the in-memory shell, a recorder in front of it, and the
+// DesktopIconView the figures talk to, wired together.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "desktop/desktop_icon_view.h"
+#include "desktop/in_memory_desktop.h"
+#include "desktop/recording_port.h"
+
+namespace vandrel::testing {
+
+struct TestDesktop {
+  explicit TestDesktop(std::int32_t icons = 0, ShellLayout layout = ShellLayout::Progman,
+                       Rect area = Rect{0, 0, 1024, 738})
+      : shell(icons, layout) {
+    shell.SetWorkArea(area);
+  }
+
+  // Placements of the last run, as (x, y) pairs for items 0, 1, 2, ... in the order sent.
+  std::vector<Placement> placements() const { return recorder.placements(); }
+
+  InMemoryDesktop shell;
+  RecordingPort recorder{shell};
+  DesktopIconView view{recorder};
+};
+
+// Positions for items 0..n-1, in order.
+inline std::vector<Placement> InOrder(const std::vector<std::pair<int, int>>& xy, int first_index = 0) {
+  std::vector<Placement> out;
+  for (const auto& [x, y] : xy) out.push_back({first_index++, x, y});
+  return out;
+}
+
+}  // namespace vandrel::testing
