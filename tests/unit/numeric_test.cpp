@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cmath>
+#include <numbers>
 
 namespace vandrel::numeric {
 namespace {
@@ -132,7 +133,7 @@ TEST(Numeric, SineAndCosineOfTheWavePhase) {
   const Extended theta = Div(Mul(Opaque(102), kPhaseFactor), 1024);
   EXPECT_EQ(Round(Mul(350, Sin(theta))), 205);
   EXPECT_EQ(Round(Mul(350, Cos(theta))), 284);
-  EXPECT_NEAR(static_cast<double>(ArcTan2(Opaque(1), Opaque(1))), M_PI / 4, 1e-15);
+  EXPECT_NEAR(static_cast<double>(ArcTan2(Opaque(1), Opaque(1))), std::numbers::pi / 4, 1e-15);
   EXPECT_EQ(ToDouble(Opaque(0.1L)), 0.1);
 }
 
