@@ -1,0 +1,24 @@
+// Vandrel: lays the desktop icons out in figures.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "desktop/desktop_icon_view.h"
+#include "desktop/win32_desktop_port.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  using namespace vandrel;
+
+  Application app(instance);
+  Win32DesktopPort port(u"vandrel");
+  DesktopIconView desktop(port);
+
+  // Created first, the main window is the one whose closing ends the program.
+  TF_icon_cn main_window(app, desktop);
+  port.set_owner(reinterpret_cast<WindowHandle>(main_window.handle()));
+
+  // The hidden developer test window is created next, once it exists.
+
+  return app.Run(main_window.handle(), show);
+}

@@ -1,0 +1,333 @@
+#include "app/main_window.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/window_layout.h"
+
+namespace vandrel {
+namespace {
+
+using ui::Place;
+
+constexpr wchar_t kFontFace[] = L"MS Sans Serif";
+constexpr int kFontHeight = 11;
+constexpr int kMailFontHeight = 13;
+constexpr Place kClientArea{490, 241, 352, 97};
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+constexpr int kRadioId = 100;  // + the radio button's number
+constexpr int kLabel2Id = 200;
+constexpr int kLabel3Id = 201;
+constexpr int kPageControlId = 300;
+
+struct RadioRow {
+  int number;
+  Place place;
+  const wchar_t* caption;
+};
+// In tab order, RadioButton1 to RadioButton7; they share one group.
+constexpr RadioRow kRadios[] = {
+    {1, {145, 0, 73, 17}, L"sine"},  {2, {146, 18, 89, 17}, L"cosine"}, {3, {0, 0, 65, 17}, L"left"},
+    {4, {0, 18, 73, 17}, L"right"},  {5, {76, 0, 61, 17}, L"top"},       {6, {76, 18, 61, 17}, L"bottom"},
+    {7, {250, 0, 51, 17}, L"circle"},
+};
+
+struct PageRow {
+  const wchar_t* caption;
+  int image;
+};
+constexpr PageRow kPages[] = {{L"arrange icons", 1}, {L"about me", 3}};
+
+constexpr Place kPanel1{0, 0, 352, 25};
+constexpr Place kLabel3{8, 8, 343, 13};
+constexpr Place kPageControl1{0, 25, 352, 72};
+constexpr Place kLabel2{8, 14, 195, 16};
+constexpr wchar_t kLabel3Caption[] = L"click pop menu on desktop,NOT check:view---Automatic alignment Icon ";
+
+constexpr int kTabImageSize = 16;
+constexpr COLORREF kMaskColour = RGB(255, 0, 255);
+
+// The four tab pictures, drawn rather than shipped: 1 is the figures page (icons in a
+// grid), 3 the "about me" page (a letter); 0 and 2 are spare.
+void DrawTabImage(HDC dc, int index, int size) {
+  const int u = size / kTabImageSize > 0 ? size / kTabImageSize : 1;
+  HBRUSH blue = CreateSolidBrush(RGB(40, 90, 170));
+  HPEN pen = CreatePen(PS_SOLID, u, RGB(40, 90, 170));
+  HGDIOBJ old_pen = SelectObject(dc, pen);
+  HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  if (index == 1) {
+    for (int row = 0; row < 3; ++row) {
+      for (int col = 0; col < 3; ++col) {
+        RECT r{(1 + 5 * col) * u, (1 + 5 * row) * u, (5 + 5 * col) * u, (5 + 5 * row) * u};
+        FillRect(dc, &r, blue);
+      }
+    }
+  } else if (index == 3) {
+    Rectangle(dc, 1 * u, 3 * u, 15 * u, 13 * u);
+    MoveToEx(dc, 1 * u, 3 * u, nullptr);
+    LineTo(dc, 8 * u, 9 * u);
+    LineTo(dc, 15 * u, 3 * u);
+  } else if (index == 2) {
+    Arc(dc, 1 * u, 4 * u, 9 * u, 12 * u, 9 * u, 8 * u, 1 * u, 8 * u);
+    Arc(dc, 8 * u, 4 * u, 16 * u, 12 * u, 8 * u, 8 * u, 16 * u, 8 * u);
+  }
+  SelectObject(dc, old_brush);
+  SelectObject(dc, old_pen);
+  DeleteObject(pen);
+  DeleteObject(blue);
+}
+
+}  // namespace
+
+TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : FigureHost(desktop), app_(app) {
+  ui::RegisterContainerClasses(app.instance());
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = app.instance();
+  wc.hIcon = LoadIconW(app.instance(), MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassExW(&wc);
+
+  const RECT outer = ui::OuterRect(kClientArea, kStyle, 0, 96);
+  CreateWindowExW(0, kWindowClass, kCaption, kStyle, outer.left, outer.top, outer.right - outer.left,
+                  outer.bottom - outer.top, app.window(), nullptr, app.instance(), this);
+}
+
+TF_icon_cn::~TF_icon_cn() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (image_list_ != nullptr) ImageList_Destroy(image_list_);
+  if (font_ != nullptr) DeleteObject(font_);
+  if (mail_font_ != nullptr) DeleteObject(mail_font_);
+}
+
+LRESULT CALLBACK TF_icon_cn::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TF_icon_cn*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TF_icon_cn*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      dpi_ = ui::WindowDpi(window_);
+      CreateControls();
+      LayOut();
+      if (dpi_ != 96) {
+        const RECT outer = ui::OuterRect(kClientArea, kStyle, 0, dpi_);
+        SetWindowPos(window_, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      app_.Handle(window_, [this] { FormCreate(); });
+      return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wparam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut();
+      return 0;
+    }
+    case WM_SHOWWINDOW:
+      // Shown by the program itself (lparam 0), not brought back with its owner.
+      if (wparam && lparam == 0) app_.Handle(window_, [this] { FormShow(); });
+      break;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->hwndFrom == page_control_ && header->code == TCN_SELCHANGE) ShowActivePage();
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(wparam);
+      SetBkMode(dc, TRANSPARENT);
+      if (reinterpret_cast<HWND>(lparam) == label2_) ::SetTextColor(dc, RGB(0, 0, 255));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wparam) == label2_) {
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      // The taskbar button belongs to the application window: minimise that, and
+      // this window goes with it.
+      if ((wparam & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(app_.window(), SW_MINIMIZE);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      app_.Handle(window_, [this] { FormClose(); });
+      DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+void TF_icon_cn::CreateControls() {
+  HINSTANCE instance = app_.instance();
+  auto child = [&](HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex = 0) {
+    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  };
+  panel_ = child(window_, ui::kPanelClass, L"", WS_CLIPCHILDREN, 0);
+  label3_ = child(panel_, L"STATIC", kLabel3Caption, SS_LEFT | SS_NOPREFIX, kLabel3Id);
+
+  // The tab control and its pages hold focusable controls: Tab walks into them.
+  page_control_ = child(window_, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_HOTTRACK,
+                        kPageControlId, WS_EX_CONTROLPARENT);
+  for (int i = 0; i < 2; ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = const_cast<wchar_t*>(kPages[i].caption);
+    item.iImage = kPages[i].image;
+    SendMessageW(page_control_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    pages_[i] = CreateWindowExW(WS_EX_CONTROLPARENT, ui::kTabSheetClass, kPages[i].caption, WS_CHILD | WS_CLIPCHILDREN,
+                                0, 0, 0, 0, page_control_, nullptr, instance, nullptr);
+  }
+  for (const RadioRow& r : kRadios) {
+    const DWORD group = r.number == 1 ? WS_GROUP : 0;
+    radio_[r.number] = child(pages_[0], L"BUTTON", r.caption, BS_AUTORADIOBUTTON | WS_TABSTOP | group, kRadioId + r.number);
+  }
+  const std::wstring mail = std::wstring(L"Mail:   ") + kContactAddress;
+  label2_ = child(pages_[1], L"STATIC", mail.c_str(), SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kLabel2Id);
+}
+
+void TF_icon_cn::LayOut() {
+  if (font_ != nullptr) DeleteObject(font_);
+  if (mail_font_ != nullptr) DeleteObject(mail_font_);
+  font_ = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
+  mail_font_ = ui::CreateFontForDpi(kFontFace, kMailFontHeight, dpi_);
+
+  ui::MoveControl(panel_, kPanel1, dpi_);
+  ui::MoveControl(label3_, kLabel3, dpi_);
+  ui::MoveControl(page_control_, kPageControl1, dpi_);
+  for (HWND control : {label3_, page_control_}) ui::SetFont(control, font_);
+  for (const RadioRow& r : kRadios) {
+    ui::MoveControl(radio_[r.number], r.place, dpi_);
+    ui::SetFont(radio_[r.number], font_);
+  }
+  ui::MoveControl(label2_, kLabel2, dpi_);
+  ui::SetFont(label2_, mail_font_);
+  BuildTabImages();
+
+  // The pages fill the tab control's display area, below the tabs.
+  RECT area;
+  GetClientRect(page_control_, &area);
+  SendMessageW(page_control_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  for (HWND page : pages_) {
+    MoveWindow(page, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  }
+}
+
+void TF_icon_cn::BuildTabImages() {
+  const int size = ui::Scale(kTabImageSize, dpi_);
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  for (int i = 0; i < 4; ++i) {
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH mask = CreateSolidBrush(kMaskColour);
+    RECT r{0, 0, size, size};
+    FillRect(dc, &r, mask);
+    DeleteObject(mask);
+    DrawTabImage(dc, i, size);
+    SelectObject(dc, old);
+    ImageList_AddMasked(list, bitmap, kMaskColour);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  SendMessageW(page_control_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
+  if (image_list_ != nullptr) ImageList_Destroy(image_list_);
+  image_list_ = list;
+}
+
+void TF_icon_cn::ShowActivePage() {
+  const auto active = static_cast<int>(SendMessageW(page_control_, TCM_GETCURSEL, 0, 0));
+  for (int i = 0; i < 2; ++i) ShowWindow(pages_[i], i == active ? SW_SHOW : SW_HIDE);
+}
+
+void TF_icon_cn::OnCommand(int id, int code) {
+  if (id == kLabel2Id && code == STN_CLICKED) {
+    app_.Handle(window_, [this] { Label2Click(); });
+    return;
+  }
+  const int number = id - kRadioId;
+  if (number < 1 || number > 7 || code != BN_CLICKED) return;
+  // Windows reports every click on a radio button; the figure runs only when the
+  // click changed the selection.
+  if (number == selected_ || !Checked(number)) return;
+  selected_ = number;
+  app_.Handle(window_, [this, number] {
+    switch (number) {
+      case 3: RadioButton3Click(); break;
+      case 4: RadioButton4Click(); break;
+      case 5: RadioButton5Click(); break;
+      case 6: RadioButton6Click(); break;
+      default: break;
+    }
+  });
+}
+
+bool TF_icon_cn::Checked(int radio) const {
+  return SendMessageW(radio_[radio], BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int TF_icon_cn::IconSpacing() { return desktop_.Metric(SystemMetric::IconSpacingY); }
+
+void TF_icon_cn::FormCreate() {
+  SendMessageW(page_control_, TCM_SETCURSEL, 0, 0);
+  ShowActivePage();
+}
+
+void TF_icon_cn::FormShow() {
+  desktop_.SetAutoArrange(false);
+  desktop_.ClearSnapToGrid();
+}
+
+void TF_icon_cn::FormClose() {}
+
+void TF_icon_cn::RadioButton3Click() {
+  if (Checked(3)) AlignLeft(IconSpacing());
+}
+
+void TF_icon_cn::RadioButton4Click() {
+  if (Checked(4)) AlignRight(IconSpacing());
+}
+
+void TF_icon_cn::RadioButton5Click() {
+  if (Checked(5)) AlignTop(IconSpacing());
+}
+
+void TF_icon_cn::RadioButton6Click() {
+  if (Checked(6)) AlignBottom(IconSpacing());
+}
+
+void TF_icon_cn::Label2Click() {
+  const std::wstring link = std::wstring(L"mailto:") + kContactAddress;
+  ShellExecuteW(window_, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,66 @@
+// TF_icon_cn, the main window: a page of radio buttons, one per figure, and an
+// "about me" page. Showing the window switches the desktop view to free placement.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/application.h"
+#include "arrange/figure_host.h"
+
+namespace vandrel {
+
+class TF_icon_cn : public FigureHost {
+ public:
+  static constexpr wchar_t kWindowClass[] = L"TF_icon_cn";
+  static constexpr wchar_t kCaption[] = L"Vandrel";
+  static constexpr wchar_t kContactAddress[] = L"vandrel@example.org";
+
+  TF_icon_cn(Application& app, DesktopIconView& desktop);
+  ~TF_icon_cn();
+  TF_icon_cn(const TF_icon_cn&) = delete;
+  TF_icon_cn& operator=(const TF_icon_cn&) = delete;
+
+  HWND handle() const { return window_; }
+
+  // Handlers, named after their control and event.
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void RadioButton3Click();
+  void RadioButton4Click();
+  void RadioButton5Click();
+  void RadioButton6Click();
+  void Label2Click();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  void LayOut();
+  void BuildTabImages();
+  void ShowActivePage();
+  void OnCommand(int id, int code);
+  bool Checked(int radio) const;
+  int IconSpacing();
+
+  Application& app_;
+  HWND window_ = nullptr;
+  HWND panel_ = nullptr;
+  HWND label3_ = nullptr;
+  HWND page_control_ = nullptr;
+  HWND pages_[2] = {};
+  HWND radio_[8] = {};  // RadioButton1 .. RadioButton7, by number
+  HWND label2_ = nullptr;
+  HIMAGELIST image_list_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT mail_font_ = nullptr;
+  UINT dpi_ = 96;
+  // The radio button selected by the last click: a click on it again is no change
+  // of selection, and runs nothing.
+  int selected_ = 0;
+};
+
+}  // namespace vandrel

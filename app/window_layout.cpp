@@ -1,0 +1,105 @@
+#include "app/window_layout.h"
+
+namespace vandrel::ui {
+namespace {
+
+// Windows 10 1607 and later; looked up at run time so the program still starts on
+// older systems, which then get the system DPI.
+template <class F>
+F User32(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// Children notify their parent; a form handles them all in its own procedure.
+LRESULT CALLBACK TabSheetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wparam) != window) {
+        return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT r;
+    GetClientRect(window, &r);
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+    EndPaint(window, &ps);
+    return 0;
+  }
+  return TabSheetProc(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi_for_window = User32<GetDpiForWindowFn>("GetDpiForWindow");
+  if (get_dpi_for_window != nullptr && window != nullptr) {
+    const UINT dpi = get_dpi_for_window(window);
+    if (dpi != 0) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+
+void MoveControl(HWND control, const Place& place, UINT dpi) {
+  MoveWindow(control, Scale(place.left, dpi), Scale(place.top, dpi), Scale(place.width, dpi),
+             Scale(place.height, dpi), TRUE);
+}
+
+RECT OuterRect(const Place& client, DWORD style, DWORD ex_style, UINT dpi) {
+  RECT r{Scale(client.left, dpi), Scale(client.top, dpi), Scale(client.left + client.width, dpi),
+         Scale(client.top + client.height, dpi)};
+  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust_for_dpi = User32<AdjustFn>("AdjustWindowRectExForDpi");
+  if (adjust_for_dpi != nullptr) {
+    adjust_for_dpi(&r, style, FALSE, ex_style, dpi);
+  } else {
+    AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  }
+  // Keep the window's top-left corner where the table puts it.
+  OffsetRect(&r, Scale(client.left, dpi) - r.left, Scale(client.top, dpi) - r.top);
+  return r;
+}
+
+HFONT CreateFontForDpi(const wchar_t* face, int height, UINT dpi) {
+  return CreateFontW(-Scale(height, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void SetFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+void RegisterContainerClasses(HINSTANCE instance) {
+  const struct { const wchar_t* name; WNDPROC proc; } classes[] = {{kPanelClass, PanelProc},
+                                                                     {kTabSheetClass, TabSheetProc}};
+  for (const auto& [name, proc] : classes) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
+}
+
+}  // namespace vandrel::ui

@@ -1,0 +1,31 @@
+// The figure operations as the two window classes carry them, under their own names.
+// The main window and the test window both derive from FigureHost, so one
+// implementation serves both and the same click sends the same messages from either.
+#pragma once
+
+#include <cstdint>
+
+#include "arrange/line_figures.h"
+#include "desktop/desktop_icon_view.h"
+
+namespace vandrel {
+
+class FigureHost {
+ public:
+  explicit FigureHost(DesktopIconView& desktop) : desktop_(desktop) {}
+
+  WindowHandle GetDesktopListView() { return desktop_.GetDesktopListView(); }
+  void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
+    desktop_.SetTextColor(text_colour, background_colour);
+  }
+
+  void AlignLeft(std::int32_t a) { arrange::AlignLeft(desktop_, a); }
+  void AlignRight(std::int32_t a) { arrange::AlignRight(desktop_, a); }
+  void AlignTop(std::int32_t a) { arrange::AlignTop(desktop_, a); }
+  void AlignBottom(std::int32_t a) { arrange::AlignBottom(desktop_, a); }
+
+ protected:
+  DesktopIconView& desktop_;
+};
+
+}  // namespace vandrel
