@@ -282,10 +282,13 @@ void TF_icon_cn::OnCommand(int id, int code) {
   selected_ = number;
   app_.Handle(window_, [this, number] {
     switch (number) {
+      case 1: RadioButton1Click(); break;
+      case 2: RadioButton2Click(); break;
       case 3: RadioButton3Click(); break;
       case 4: RadioButton4Click(); break;
       case 5: RadioButton5Click(); break;
       case 6: RadioButton6Click(); break;
+      case 7: RadioButton7Click(); break;
       default: break;
     }
   });
@@ -309,6 +312,14 @@ void TF_icon_cn::FormShow() {
 
 void TF_icon_cn::FormClose() {}
 
+void TF_icon_cn::RadioButton1Click() {
+  if (Checked(1)) zhengxuan();
+}
+
+void TF_icon_cn::RadioButton2Click() {
+  if (Checked(2)) yuxuan();
+}
+
 void TF_icon_cn::RadioButton3Click() {
   if (Checked(3)) AlignLeft(IconSpacing());
 }
@@ -323,6 +334,10 @@ void TF_icon_cn::RadioButton5Click() {
 
 void TF_icon_cn::RadioButton6Click() {
   if (Checked(6)) AlignBottom(IconSpacing());
+}
+
+void TF_icon_cn::RadioButton7Click() {
+  if (Checked(7)) p_Circle();
 }
 
 void TF_icon_cn::Label2Click() {

@@ -8,7 +8,9 @@
 #include <commctrl.h>
 
 #include "app/application.h"
+#include "arrange/circle_figures.h"
 #include "arrange/figure_host.h"
+#include "arrange/wave_figures.h"
 
 namespace vandrel {
 
@@ -25,14 +27,21 @@ class TF_icon_cn : public FigureHost {
 
   HWND handle() const { return window_; }
 
+  // The figures only this window carries.
+  void yuxuan() { arrange::yuxuan(desktop_); }
+  void p_Circle() { arrange::p_Circle(desktop_); }
+
   // Handlers, named after their control and event.
   void FormCreate();
   void FormShow();
   void FormClose();
+  void RadioButton1Click();
+  void RadioButton2Click();
   void RadioButton3Click();
   void RadioButton4Click();
   void RadioButton5Click();
   void RadioButton6Click();
+  void RadioButton7Click();
   void Label2Click();
 
  private:

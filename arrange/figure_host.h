@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "arrange/line_figures.h"
+#include "arrange/wave_figures.h"
 #include "desktop/desktop_icon_view.h"
 
 namespace vandrel {
@@ -23,6 +24,7 @@ class FigureHost {
   void AlignRight(std::int32_t a) { arrange::AlignRight(desktop_, a); }
   void AlignTop(std::int32_t a) { arrange::AlignTop(desktop_, a); }
   void AlignBottom(std::int32_t a) { arrange::AlignBottom(desktop_, a); }
+  void zhengxuan() { arrange::zhengxuan(desktop_); }
 
  protected:
   DesktopIconView& desktop_;
