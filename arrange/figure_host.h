@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "arrange/cross_figures.h"
 #include "arrange/line_figures.h"
 #include "arrange/wave_figures.h"
 #include "desktop/desktop_icon_view.h"
@@ -25,6 +26,8 @@ class FigureHost {
   void AlignTop(std::int32_t a) { arrange::AlignTop(desktop_, a); }
   void AlignBottom(std::int32_t a) { arrange::AlignBottom(desktop_, a); }
   void zhengxuan() { arrange::zhengxuan(desktop_); }
+  void shizi(std::int32_t p) { arrange::shizi(desktop_, p); }
+  void huanrao(std::int32_t p) { arrange::huanrao(desktop_, p); }
 
  protected:
   DesktopIconView& desktop_;
