@@ -87,8 +87,9 @@ int Application::Run(HWND main_window, int show) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Tab and the arrow keys move between the controls as in a dialog.
-    if (IsWindow(main_window) && IsDialogMessageW(main_window, &msg)) continue;
+    // Tab and the arrow keys move between the controls of our forms as in a dialog.
+    HWND form = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (form != nullptr && GetWindow(form, GW_OWNER) == window_ && IsDialogMessageW(form, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

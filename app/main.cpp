@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "testwin/test_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace vandrel;
@@ -18,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   TF_icon_cn main_window(app, desktop);
   port.set_owner(reinterpret_cast<WindowHandle>(main_window.handle()));
 
-  // The hidden developer test window is created next, once it exists.
+  // Then the developer's bench, hidden.
+  TForm1 form1(app, desktop);
 
   return app.Run(main_window.handle(), show);
 }

@@ -9,6 +9,7 @@
 #include "arrange/line_figures.h"
 #include "arrange/wave_figures.h"
 #include "desktop/desktop_icon_view.h"
+#include "desktop/readouts.h"
 
 namespace vandrel {
 
@@ -28,6 +29,9 @@ class FigureHost {
   void zhengxuan() { arrange::zhengxuan(desktop_); }
   void shizi(std::int32_t p) { arrange::shizi(desktop_, p); }
   void huanrao(std::int32_t p) { arrange::huanrao(desktop_, p); }
+
+  // The metric read-out in a message box.
+  void width_height() { desktop_.ShowMessage(IconMetricsText(desktop_)); }
 
  protected:
   DesktopIconView& desktop_;

@@ -107,6 +107,8 @@ class DesktopPort {
   virtual std::int32_t GetMetric(SystemMetric metric) = 0;
   // A modal box with an OK button and the application title; returns when closed.
   virtual void ShowMessage(std::u16string_view text) = 0;
+  // Text in the system's ANSI code page, as the shell's labels come, decoded.
+  virtual std::u16string FromAnsi(std::string_view bytes) = 0;
 };
 
 }  // namespace vandrel

@@ -295,6 +295,13 @@ std::int32_t InMemoryDesktop::GetMetric(SystemMetric metric) {
   return 0;
 }
 
+// The in-memory shell's code page is Latin-1: each byte is its own character.
+std::u16string InMemoryDesktop::FromAnsi(std::string_view bytes) {
+  std::u16string text;
+  for (char c : bytes) text += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return text;
+}
+
 void InMemoryDesktop::ShowMessage(std::u16string_view text) {
   messages_shown_.emplace_back(text);
   if (on_message_box) on_message_box(text);

@@ -94,6 +94,7 @@ class InMemoryDesktop : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   void ShowMessage(std::u16string_view text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
 
  private:
   struct Window {

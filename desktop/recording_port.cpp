@@ -201,6 +201,8 @@ std::int32_t RecordingPort::GetMetric(SystemMetric metric) {
   return r;
 }
 
+std::u16string RecordingPort::FromAnsi(std::string_view bytes) { return inner_.FromAnsi(bytes); }
+
 void RecordingPort::ShowMessage(std::u16string_view text) {
   boxes_.emplace_back(text);
   Log("MessageBox(\"" + Printable(text) + "\")");

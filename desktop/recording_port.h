@@ -61,6 +61,7 @@ class RecordingPort : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   void ShowMessage(std::u16string_view text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
 
  private:
   void Log(std::string line) { lines_.push_back(std::move(line)); }

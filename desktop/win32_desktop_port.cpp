@@ -105,6 +105,15 @@ bool Win32DesktopPort::ReadWorkArea(Rect& area) {
 
 std::int32_t Win32DesktopPort::GetMetric(SystemMetric metric) { return GetSystemMetrics(static_cast<int>(metric)); }
 
+std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
+  return std::u16string(text.begin(), text.end());
+}
+
 void Win32DesktopPort::ShowMessage(std::u16string_view text) {
   const std::wstring body(text.begin(), text.end());
   const std::wstring caption(title_.begin(), title_.end());

@@ -37,6 +37,7 @@ class Win32DesktopPort : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   void ShowMessage(std::u16string_view text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
 
  private:
   std::u16string title_;

@@ -1,0 +1,194 @@
+#include "testwin/test_window.h"
+
+#include "app/window_layout.h"
+#include "desktop/readouts.h"
+#include "testwin/integer_text.h"
+
+namespace vandrel {
+namespace {
+
+using ui::Place;
+using Handler = void (TForm1::*)();
+
+constexpr wchar_t kFontFace[] = L"MS Sans Serif";
+constexpr int kFontHeight = 11;
+// The outer frame, not the client area: a sizeable window, 507 x 408 in all.
+constexpr Place kFrame{465, 145, 507, 408};
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+// The fixed arguments of the figure buttons.
+constexpr std::int32_t kCircleRadius = 350;
+constexpr std::int32_t kStep = 77;
+constexpr std::uint32_t kRedLabels = 0x000000FF;
+
+enum ControlId : int {
+  kButton1 = 101, kButton2, kButton3, kButton4, kButton5, kButton6, kButton9, kButton10, kButton11, kButton12,
+  kButton13, kBitBtn1, kBitBtn2, kBitBtn3, kBitBtn4, kEdit1, kEdit2, kEdit3, kMemo1,
+};
+
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kEdit = ES_AUTOHSCROLL | WS_TABSTOP;
+constexpr wchar_t kMemoLines[] =
+    L"1 记录每个图标的原始位置，以随时\r\n恢复原状;取消自动排列的选项。\r\n取图标的尺寸。\r\n2 图标密度（>=图标尺寸）限制图形";
+
+struct ControlRow {
+  int id;
+  const wchar_t* window_class;
+  const wchar_t* text;
+  DWORD style;
+  DWORD ex_style;
+  Place place;
+  Handler click;
+};
+
+// In creation order, which is also the tab order.
+const ControlRow kControls[] = {
+    {kButton1, L"BUTTON", L"circle", kButton, 0, {16, 6, 75, 25}, &TForm1::Button1Click},
+    {kButton2, L"BUTTON", L"restore", kButton, 0, {16, 38, 75, 25}, &TForm1::Button2Click},
+    {kButton4, L"BUTTON", L"sin/cos", kButton, 0, {16, 71, 75, 25}, &TForm1::Button4Click},
+    {kBitBtn2, L"BUTTON", L"颜色", kButton, 0, {16, 104, 75, 25}, &TForm1::BitBtn2Click},
+    {kButton9, L"BUTTON", L"AlignTop", kButton, 0, {16, 136, 75, 25}, &TForm1::Button9Click},
+    {kButton10, L"BUTTON", L"AlignBottom", kButton, 0, {16, 168, 75, 25}, &TForm1::Button10Click},
+    {kButton11, L"BUTTON", L"alignLeft", kButton, 0, {16, 197, 75, 21}, &TForm1::Button11Click},
+    {kButton3, L"BUTTON", L"alignRight", kButton, 0, {16, 221, 75, 21}, &TForm1::Button3Click},
+    {kBitBtn3, L"BUTTON", L"透明", kButton, 0, {16, 252, 75, 25}, nullptr},
+    {kButton5, L"BUTTON", L"十字架", kButton, 0, {112, 4, 75, 25}, &TForm1::Button5Click},
+    {kButton6, L"BUTTON", L"环绕", kButton, 0, {112, 41, 75, 25}, &TForm1::Button6Click},
+    {kEdit1, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, {112, 70, 75, 21}, nullptr},
+    {kBitBtn1, L"BUTTON", L"名称", kButton, 0, {112, 96, 75, 25}, &TForm1::BitBtn1Click},
+    {kEdit3, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, {112, 128, 77, 21}, nullptr},
+    {kButton13, L"BUTTON", L"f_circle", kButton, 0, {114, 154, 75, 25}, &TForm1::Button13Click},
+    {kEdit2, L"EDIT", L"Edit2", kEdit, WS_EX_CLIENTEDGE, {214, 8, 185, 21}, nullptr},
+    {kMemo1, L"EDIT", kMemoLines, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_TABSTOP, WS_EX_CLIENTEDGE,
+     {214, 42, 199, 205}, nullptr},
+    {kButton12, L"BUTTON", L"Button12", kButton, 0, {294, 126, 75, 25}, &TForm1::Button12Click},
+    {kBitBtn4, L"BUTTON", L"间距", kButton, 0, {368, 270, 59, 25}, &TForm1::BitBtn4Click},
+};
+
+}  // namespace
+
+TForm1::TForm1(Application& app, DesktopIconView& desktop) : FigureHost(desktop), app_(app) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = app.instance();
+  wc.hIcon = LoadIconW(app.instance(), MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassExW(&wc);
+
+  // Created hidden; owned by the application window like the main window.
+  CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, kCaption, kStyle, kFrame.left, kFrame.top, kFrame.width,
+                  kFrame.height, app.window(), nullptr, app.instance(), this);
+}
+
+TForm1::~TForm1() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE: {
+      dpi_ = ui::WindowDpi(window_);
+      CreateControls();
+      LayOut();
+      if (dpi_ != 96) {
+        SetWindowPos(window_, nullptr, ui::Scale(kFrame.left, dpi_), ui::Scale(kFrame.top, dpi_),
+                     ui::Scale(kFrame.width, dpi_), ui::Scale(kFrame.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      app_.Handle(window_, [this] { FormCreate(); });
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wparam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayOut();
+      return 0;
+    }
+    case WM_COMMAND: {
+      if (HIWORD(wparam) != BN_CLICKED) break;
+      for (const ControlRow& row : kControls) {
+        if (row.id == LOWORD(wparam) && row.click != nullptr) {
+          app_.Handle(window_, [this, &row] { (this->*row.click)(); });
+          return 0;
+        }
+      }
+      break;
+    }
+    case WM_CLOSE:
+      // Closing only hides the bench; it lives as long as the program.
+      ShowWindow(window_, SW_HIDE);
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+void TForm1::CreateControls() {
+  for (const ControlRow& row : kControls) {
+    CreateWindowExW(row.ex_style, row.window_class, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0, window_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), app_.instance(), nullptr);
+  }
+}
+
+void TForm1::LayOut() {
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
+  for (const ControlRow& row : kControls) {
+    HWND control = GetDlgItem(window_, row.id);
+    ui::MoveControl(control, row.place, dpi_);
+    ui::SetFont(control, font_);
+  }
+}
+
+std::u16string TForm1::EditText(int id) const {
+  HWND edit = GetDlgItem(window_, id);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+  return std::u16string(text.begin(), text.end());
+}
+
+void TForm1::FormCreate() {}
+
+void TForm1::Button1Click() { Circle(kCircleRadius); }
+void TForm1::Button2Click() { AlignLeft(kStep); }
+void TForm1::Button3Click() { AlignRight(kStep); }
+void TForm1::Button4Click() { zhengxuan(); }
+void TForm1::Button5Click() { shizi(kStep); }
+void TForm1::Button6Click() { huanrao(kStep); }
+void TForm1::Button9Click() { AlignTop(kStep); }
+void TForm1::Button10Click() { AlignBottom(kStep); }
+void TForm1::Button11Click() { AlignLeft(kStep); }
+void TForm1::BitBtn2Click() { SetTextColor(kRedLabels, kNoColour); }
+void TForm1::BitBtn4Click() { width_height(); }
+
+void TForm1::BitBtn1Click() {
+  // A text that does not convert ends the click here, before the view is touched.
+  const std::int32_t index = StrToInt(EditText(kEdit1));
+  desktop_.ShowMessage(LabelText(desktop_, index));
+}
+
+void TForm1::Button12Click() { desktop_.ShowMessage(ItemSpacingText(desktop_)); }
+
+void TForm1::Button13Click() { RingCircle(StrToInt(EditText(kEdit3))); }
+
+}  // namespace vandrel
