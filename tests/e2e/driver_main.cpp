@@ -1,0 +1,119 @@
+// vandrel_driver.exe: the driver's few moves as commands, for scripts (tools/run-demo).
+//   wait-product [SECONDS]   waits until Vandrel's main window is visible
+//   click CAPTION            clicks that button of the main window and returns once its
+//                            figure has run and the screen shows it, pressing OK on every
+//                            message box it opens
+//   close                    closes Vandrel and the stand-in desktop
+// Exit status: 0 done, 1 failed, 2 usage, 3 no such button.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "buttons.h"
+#include "child_process.h"
+#include "driver_error.h"
+#include "message_box.h"
+#include "product.h"
+#include "window_search.h"
+
+namespace vandrel::e2e {
+namespace {
+
+constexpr int kDone = 0, kFailed = 1, kUsage = 2, kNoButton = 3;
+
+HWND MainWindow() { return FindTopLevel({kMainWindowClass, std::nullopt, 0, true}); }
+
+int WaitProduct(Millis timeout) {
+  if (WaitForTopLevel({kMainWindowClass, std::nullopt, 0, true}, timeout) != nullptr) return kDone;
+  std::fprintf(stderr, "vandrel_driver: no visible Vandrel window\n");
+  return kFailed;
+}
+
+// Has every visible window paint what is pending now, so that a screenshot taken next
+// shows the icons where the figure put them rather than where they were.
+void PaintPending() {
+  for (const HWND window : FindTopLevels({L"", std::nullopt, 0, true})) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Answers(window);
+  }
+}
+
+int ClickButton(const std::wstring& caption) {
+  const HWND main = MainWindow();
+  if (main == nullptr) {
+    std::fprintf(stderr, "vandrel_driver: Vandrel is not running\n");
+    return kFailed;
+  }
+  const HWND button = FindDescendant(main, {L"Button", caption});
+  if (button == nullptr) return kNoButton;
+  const DWORD process_id = ProcessOf(main);
+
+  // The click is sent from a thread of its own: should the figure open a message box,
+  // the click only returns once the box is closed, and this thread closes it.
+  std::atomic<bool> done{false};
+  bool answered = false;
+  std::thread clicking([&] {
+    answered = Click(button, Millis{600000});
+    done = true;
+  });
+  WaitUntil(
+      [&] {
+        if (const HWND box = FindMessageBox(process_id)) {
+          std::printf("message: %s\n", Narrow(MessageBoxText(box)).c_str());
+          std::fflush(stdout);
+          PressOk(box);
+        }
+        return done.load();
+      },
+      Millis{600000}, Millis{20});
+  if (!done) {
+    clicking.detach();
+    std::fprintf(stderr, "vandrel_driver: the click on \"%s\" did not finish\n", Narrow(caption).c_str());
+    return kFailed;
+  }
+  clicking.join();
+  if (!answered) return kFailed;
+  PaintPending();
+  return kDone;
+}
+
+int CloseAll() {
+  bool closed = true;
+  for (const wchar_t* name : {kMainWindowClass, L"Progman", L"VandrelStandinControl"}) {
+    for (const HWND window : FindTopLevels({name})) {
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      closed = WaitUntil([&] { return !IsWindow(window); }, Millis{10000}) && closed;
+    }
+  }
+  return closed ? kDone : kFailed;
+}
+
+int Run(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"wait-product" && argc <= 3) {
+    return WaitProduct(argc == 3 ? Millis{1000 * _wtoi(argv[2])} : kStartTimeout);
+  }
+  if (command == L"click" && argc == 3) return ClickButton(argv[2]);
+  if (command == L"close" && argc == 2) return CloseAll();
+  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | close\n");
+  return kUsage;
+}
+
+}  // namespace
+}  // namespace vandrel::e2e
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  try {
+    return vandrel::e2e::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vandrel_driver: %s\n", e.what());
+    return 1;
+  }
+}

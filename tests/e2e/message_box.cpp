@@ -1,0 +1,42 @@
+#include "message_box.h"
+
+#include "window_search.h"
+
+namespace vandrel::e2e {
+namespace {
+
+// The text control of MessageBox, on Windows and Wine alike.
+constexpr int kTextId = 0xFFFF;
+
+}  // namespace
+
+HWND FindMessageBox(DWORD process_id) {
+  return FindTopLevel({L"#32770", std::wstring(kMessageBoxTitle), process_id, true});
+}
+
+HWND WaitForMessageBox(DWORD process_id, Millis timeout) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = FindMessageBox(process_id)) != nullptr; }, timeout);
+  return box;
+}
+
+std::wstring MessageBoxText(HWND box) {
+  const HWND text = GetDlgItem(box, kTextId);
+  if (text != nullptr && lstrcmpiW(ClassOf(text).c_str(), L"Static") == 0) return TextOf(text);
+  // Any other layout: the first static control that carries text (the icon carries none).
+  for (const HWND child : FindDescendants(box, {L"Static"})) {
+    std::wstring text = TextOf(child);
+    if (!text.empty()) return text;
+  }
+  return {};
+}
+
+bool PressOk(HWND box, Millis timeout) {
+  const HWND ok = GetDlgItem(box, IDOK);
+  // The dialog acts on WM_COMMAND IDOK as on a press of its OK button; posted, so that
+  // whatever the closed box lets run next cannot hold up the driver.
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  return WaitUntil([&] { return !IsWindow(box); }, timeout);
+}
+
+}  // namespace vandrel::e2e

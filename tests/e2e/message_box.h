@@ -1,0 +1,22 @@
+// The product's message boxes: a "#32770" dialog captioned with the application title.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "wait.h"
+
+namespace vandrel::e2e {
+
+inline constexpr wchar_t kMessageBoxTitle[] = L"vandrel";
+
+// The open message box of `process_id`, null when there is none.
+HWND FindMessageBox(DWORD process_id);
+HWND WaitForMessageBox(DWORD process_id, Millis timeout = kActionTimeout);
+// The box's message, without its icon or button captions.
+std::wstring MessageBoxText(HWND box);
+// Presses OK and waits for the box to go; false when it stayed.
+bool PressOk(HWND box, Millis timeout = kActionTimeout);
+
+}  // namespace vandrel::e2e

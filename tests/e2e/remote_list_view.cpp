@@ -1,0 +1,94 @@
+#include "remote_list_view.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "driver_error.h"
+#include "window_search.h"
+
+namespace vandrel::e2e {
+
+RemoteListView::RemoteListView(HWND view) : view_(view) {
+  if (view_ == nullptr || !IsWindow(view_)) throw DriverError("no list view to read");
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(view_));
+  if (process_ == nullptr) ThrowLastError("OpenProcess of the list view's owner");
+  point_ = VirtualAllocEx(process_, nullptr, sizeof(POINT), MEM_COMMIT, PAGE_READWRITE);
+  if (point_ == nullptr) {
+    CloseHandle(process_);
+    ThrowLastError("VirtualAllocEx in the list view's process");
+  }
+}
+
+RemoteListView::~RemoteListView() {
+  VirtualFreeEx(process_, point_, 0, MEM_RELEASE);
+  CloseHandle(process_);
+}
+
+LRESULT RemoteListView::Send(UINT message, WPARAM wparam, LPARAM lparam) const {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(view_, message, wparam, lparam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                           static_cast<UINT>(kActionTimeout.count()), &result)) {
+    char name[32];
+    std::snprintf(name, sizeof name, "0x%04X", message);
+    ThrowLastError(std::string("list view message ") + name + " got no answer");
+  }
+  return static_cast<LRESULT>(result);
+}
+
+int RemoteListView::ItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
+
+Position RemoteListView::ItemPosition(int index) const {
+  // A stale answer from the item before must not pass for this one.
+  const POINT unset{INT_MIN, INT_MIN};
+  SIZE_T moved = 0;
+  if (!WriteProcessMemory(process_, point_, &unset, sizeof unset, &moved) || moved != sizeof unset) {
+    ThrowLastError("WriteProcessMemory");
+  }
+  if (!Send(LVM_GETITEMPOSITION, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(point_))) {
+    throw DriverError("LVM_GETITEMPOSITION failed for item " + std::to_string(index));
+  }
+  POINT point{};
+  if (!ReadProcessMemory(process_, point_, &point, sizeof point, &moved) || moved != sizeof point) {
+    ThrowLastError("ReadProcessMemory");
+  }
+  return {point.x, point.y};
+}
+
+std::vector<Position> RemoteListView::Positions() const {
+  std::vector<Position> positions;
+  const int count = ItemCount();
+  for (int i = 0; i < count; ++i) positions.push_back(ItemPosition(i));
+  return positions;
+}
+
+void RemoteListView::SetItemPosition(int index, Position at) const {
+  const auto packed = (static_cast<DWORD>(static_cast<WORD>(at.y)) << 16) | static_cast<WORD>(at.x);
+  Send(LVM_SETITEMPOSITION, static_cast<WPARAM>(index), static_cast<LPARAM>(packed));
+}
+
+DWORD RemoteListView::Style() const { return static_cast<DWORD>(GetWindowLongW(view_, GWL_STYLE)); }
+
+void RemoteListView::SetStyle(DWORD style) const {
+  SetLastError(0);
+  // Zero is also the answer when the previous style was zero: only the error code tells.
+  if (SetWindowLongW(view_, GWL_STYLE, static_cast<LONG>(style)) == 0 && GetLastError() != 0) {
+    ThrowLastError("SetWindowLongW on the list view");
+  }
+}
+
+DWORD RemoteListView::ExtendedStyle() const { return static_cast<DWORD>(Send(LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); }
+
+void RemoteListView::SetExtendedStyle(DWORD mask, DWORD value) const {
+  Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, static_cast<LPARAM>(value));
+}
+
+RECT WorkArea() {
+  RECT area{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) ThrowLastError("SPI_GETWORKAREA");
+  return area;
+}
+
+}  // namespace vandrel::e2e
