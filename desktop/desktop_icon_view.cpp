@@ -85,37 +85,75 @@ std::int32_t DesktopIconView::GetItemSpacing(WindowHandle view, bool small) {
   return static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemSpacing, small ? 1 : 0, 0));
 }
 
+namespace {
+
+// The shell's process, open for the length of one label read.
+class OpenedProcess {
+ public:
+  OpenedProcess(DesktopPort& port, ProcessHandle handle) : port_(port), handle_(handle) {}
+  ~OpenedProcess() {
+    if (handle_ != 0) port_.CloseProcess(handle_);
+  }
+  OpenedProcess(const OpenedProcess&) = delete;
+  OpenedProcess& operator=(const OpenedProcess&) = delete;
+  ProcessHandle get() const { return handle_; }
+
+ private:
+  DesktopPort& port_;
+  ProcessHandle handle_;
+};
+
+// A block committed in the shell's process: decommitted, then released, however the
+// read ends (a shell that stops answering ends it with an exception).
+class CommittedBlock {
+ public:
+  CommittedBlock(DesktopPort& port, ProcessHandle process, std::size_t size)
+      : port_(port), process_(process), size_(size), at_(port.Commit(process, size)) {}
+  ~CommittedBlock() {
+    if (at_ == 0) return;
+    port_.Decommit(process_, at_, size_);
+    port_.Release(process_, at_);
+  }
+  CommittedBlock(const CommittedBlock&) = delete;
+  CommittedBlock& operator=(const CommittedBlock&) = delete;
+  RemoteAddress at() const { return at_; }
+
+ private:
+  DesktopPort& port_;
+  ProcessHandle process_;
+  std::size_t size_;
+  RemoteAddress at_;
+};
+
+}  // namespace
+
 std::int32_t DesktopIconView::GetItemTextRemote(WindowHandle view, std::int32_t index, std::int32_t subitem,
                                                 char* buffer, std::int32_t size) {
   if (view == 0 || size < 0) return 0;
   const std::uint32_t process_id = port_.WindowProcessId(view);
-  const ProcessHandle process = port_.OpenProcess(kLabelReadAccess, process_id);
-  if (process == 0) return 0;
+  const OpenedProcess process(port_, port_.OpenProcess(kLabelReadAccess, process_id));
+  if (process.get() == 0) return 0;
 
   const int bits = port_.PointerBits(process_id);
   const LabelRequestLayout layout = LabelRequestLayoutFor(bits);
-  const std::size_t text_size = static_cast<std::size_t>(size);
-  const std::size_t block_size = layout.record_size + text_size;
+  const auto text_size = static_cast<std::size_t>(size);
+  const CommittedBlock block(port_, process.get(), layout.record_size + text_size);
+  if (block.at() == 0) return 0;
+
   std::int32_t answer = 0;
-  const RemoteAddress block = port_.Commit(process, block_size);
-  if (block != 0) {
-    const std::vector<std::uint8_t> record = BuildLabelRequest(bits, block, subitem, size);
-    if (port_.Write(process, block, record.data(), record.size())) {
-      answer = static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemTextA, static_cast<std::uint32_t>(index),
-                                                    static_cast<std::intptr_t>(block)));
-    }
-    // Read into a scratch area first: a failed read leaves the caller's buffer as it was.
-    std::vector<char> text(text_size);
-    if (text_size > 0 && port_.Read(process, block + layout.record_size, text.data(), text_size)) {
-      // Wine's list view fills every byte of a label that does not fit and writes no
-      // terminator; Windows always ends the text within the room it was given.
-      text[text_size - 1] = '\0';
-      std::memcpy(buffer, text.data(), text_size);
-    }
-    port_.Decommit(process, block, block_size);
-    port_.Release(process, block);
+  const std::vector<std::uint8_t> record = BuildLabelRequest(bits, block.at(), subitem, size);
+  if (port_.Write(process.get(), block.at(), record.data(), record.size())) {
+    answer = static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemTextA, static_cast<std::uint32_t>(index),
+                                                  static_cast<std::intptr_t>(block.at())));
   }
-  port_.CloseProcess(process);
+  // Read into a scratch area first: a failed read leaves the caller's buffer as it was.
+  std::vector<char> text(text_size);
+  if (text_size > 0 && port_.Read(process.get(), block.at() + layout.record_size, text.data(), text_size)) {
+    // Wine's list view fills every byte of a label that does not fit and writes no
+    // terminator; Windows always ends the text within the room it was given.
+    text[text_size - 1] = '\0';
+    std::memcpy(buffer, text.data(), text_size);
+  }
   return answer;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,13 @@ inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;     // CLR_NONE
 // PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE
 inline constexpr std::uint32_t kLabelReadAccess = 0x38;
 
+// The shell's thread did not answer a message within the time limit (it is hung, or
+// too busy). The figure that sent it stops there; the icons placed so far stay.
+class ShellNotAnswering : public std::runtime_error {
+ public:
+  ShellNotAnswering() : std::runtime_error("The desktop did not answer in time; the icons stay where they are") {}
+};
+
 class DesktopPort {
  public:
   virtual ~DesktopPort() = default;
@@ -81,7 +89,8 @@ class DesktopPort {
   // style word, 0 on failure.
   virtual std::uint32_t GetStyle(WindowHandle window) = 0;
   virtual std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) = 0;
-  // SendMessageA: synchronous, the answer of the window's owner; 0 from the null window.
+  // SendMessageA: synchronous, the answer of the window's owner; 0 from the null or a
+  // vanished window. Throws ShellNotAnswering when the owner does not answer in time.
   virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                              std::intptr_t lparam) = 0;
 

@@ -128,6 +128,10 @@ std::uint32_t InMemoryDesktop::SetStyle(WindowHandle window, std::uint32_t style
 std::intptr_t InMemoryDesktop::Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                                     std::intptr_t lparam) {
   if (window == 0 || window != list_view_) return 0;
+  if (answers_left_) {
+    if (*answers_left_ == 0) throw ShellNotAnswering();
+    --*answers_left_;
+  }
   const std::intptr_t answer = Answer(message, wparam, lparam);
   if (after_message) after_message(message, wparam);
   return answer;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ class InMemoryDesktop : public DesktopPort {
   void FailCommit(bool fail) { commit_fails_ = fail; }
   // Wine's list view fills every byte of a label that does not fit, without a terminator.
   void FillOverlongLabels(bool fill) { fill_overlong_labels_ = fill; }
+  // The view answers this many more messages, then stops answering, as a hung shell
+  // does: every later message raises ShellNotAnswering.
+  void StopAnsweringAfter(std::size_t messages) { answers_left_ = messages; }
   // Runs after the view has answered a message: lets a test change the desktop mid-figure.
   std::function<void(std::uint32_t message, std::uintptr_t wparam)> after_message;
   // Runs when a message box is shown (and "closed").
@@ -143,6 +147,7 @@ class InMemoryDesktop : public DesktopPort {
   std::size_t last_committed_size_ = 0;
 
   std::vector<std::u16string> messages_shown_;
+  std::optional<std::size_t> answers_left_;
 };
 
 }  // namespace vandrel

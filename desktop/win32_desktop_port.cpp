@@ -46,7 +46,19 @@ std::uint32_t Win32DesktopPort::SetStyle(WindowHandle window, std::uint32_t styl
 
 std::intptr_t Win32DesktopPort::Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                                      std::intptr_t lparam) {
-  return SendMessageA(Hwnd(window), message, wparam, lparam);
+  // Still one synchronous message per call, but a shell that has stopped answering
+  // must not freeze Vandrel with it: SMTO_ABORTIFHUNG gives up at once on a thread the
+  // system already knows to be hung, the limit on one that is merely slow to answer.
+  DWORD_PTR answer = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (SendMessageTimeoutA(Hwnd(window), message, wparam, lparam, SMTO_NORMAL | SMTO_ABORTIFHUNG, answer_limit_ms_,
+                          &answer) != 0) {
+    return static_cast<std::intptr_t>(answer);
+  }
+  // The null window, or a shell that has gone away mid-figure, answers nothing: the
+  // message reaches no one, as a plain SendMessage to it would.
+  if (GetLastError() == ERROR_TIMEOUT) throw ShellNotAnswering();
+  return 0;
 }
 
 std::uint32_t Win32DesktopPort::WindowProcessId(WindowHandle window) {

@@ -13,7 +13,12 @@ class Win32DesktopPort : public DesktopPort {
  public:
   // Message boxes carry `title` as caption and belong to the window `owner`
   // (0 while the program has no window yet).
-  explicit Win32DesktopPort(std::u16string title) : title_(std::move(title)) {}
+  // A message that the shell's thread has not answered after this long stops the
+  // figure that sent it.
+  static constexpr unsigned kAnswerLimitMs = 3000;
+
+  explicit Win32DesktopPort(std::u16string title, unsigned answer_limit_ms = kAnswerLimitMs)
+      : title_(std::move(title)), answer_limit_ms_(answer_limit_ms) {}
   void set_owner(WindowHandle owner) { owner_ = owner; }
 
   WindowHandle FindTopLevel(std::string_view class_name) override;
@@ -41,6 +46,7 @@ class Win32DesktopPort : public DesktopPort {
 
  private:
   std::u16string title_;
+  unsigned answer_limit_ms_;
   WindowHandle owner_ = 0;
 };
 

@@ -207,3 +207,19 @@ TEST(WorkArea, FallsBackToThePrimaryScreenWhenTheReadFails) {
 
 }  // namespace
 }  // namespace vandrel
+
+namespace vandrel {
+namespace {
+
+TEST(ShellNotAnswering, TheLabelReadStillFreesTheBlockAndClosesTheProcess) {
+  TestDesktop d(3);
+  d.shell.StopAnsweringAfter(0);
+  char buffer[101] = "untouched";
+  EXPECT_THROW(d.view.GetItemTextRemote(d.shell.list_view(), 0, 0, buffer, 100), ShellNotAnswering);
+  EXPECT_STREQ(buffer, "untouched");
+  EXPECT_EQ(d.shell.committed_blocks(), 0u);
+  EXPECT_EQ(d.shell.open_process_handles(), 0u);
+}
+
+}  // namespace
+}  // namespace vandrel

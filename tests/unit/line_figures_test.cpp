@@ -211,3 +211,18 @@ TEST(LineFigures, PositionsAreMeasuredFromZeroWhateverTheWorkAreaOrigin) {
 
 }  // namespace
 }  // namespace vandrel::arrange
+
+namespace vandrel::arrange {
+namespace {
+
+TEST(LineFigures, AFigureStopsWhereTheShellStopsAnswering) {
+  TestDesktop d(15);
+  for (auto& icon : d.shell.icons()) icon.x = icon.y = 500;
+  d.shell.StopAnsweringAfter(1 + 4);  // the count, then four placements
+  EXPECT_THROW(AlignTop(d.view, 75), ShellNotAnswering);
+  EXPECT_EQ(d.shell.icons()[3].x, 255);
+  EXPECT_EQ(d.shell.icons()[4].x, 500);  // the placements sent later never arrived
+}
+
+}  // namespace
+}  // namespace vandrel::arrange
