@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/error_text.h"
+#include "desktop/win32_modal_box.h"
 
 namespace vandrel {
 namespace {
@@ -76,7 +77,7 @@ void Application::ShowError(HWND owner, std::exception_ptr error) {
   } catch (...) {
     message = u"Unknown error";
   }
-  MessageBoxW(owner, Wide(ErrorBoxText(message)).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  ShowModalBox(owner, Wide(ErrorBoxText(message)).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
 int Application::Run(HWND main_window, int show) {

@@ -103,26 +103,31 @@ class OpenedProcess {
   ProcessHandle handle_;
 };
 
-// A block committed in the shell's process: decommitted, then released, however the
-// read ends (a shell that stops answering ends it with an exception).
+// A block committed in the shell's process: decommitted, then released when the read
+// ends, unless the shell may still write into it.
 class CommittedBlock {
  public:
   CommittedBlock(DesktopPort& port, ProcessHandle process, std::size_t size)
       : port_(port), process_(process), size_(size), at_(port.Commit(process, size)) {}
   ~CommittedBlock() {
-    if (at_ == 0) return;
+    if (at_ == 0 || abandoned_) return;
     port_.Decommit(process_, at_, size_);
     port_.Release(process_, at_);
   }
   CommittedBlock(const CommittedBlock&) = delete;
   CommittedBlock& operator=(const CommittedBlock&) = delete;
   RemoteAddress at() const { return at_; }
+  // Leaves the block to the shell for good: a request that timed out is still in the
+  // shell's queue, and when the shell gets to it, it writes the label into the block.
+  // Freed, that memory could by then hold something else of the shell's.
+  void Abandon() { abandoned_ = true; }
 
  private:
   DesktopPort& port_;
   ProcessHandle process_;
   std::size_t size_;
   RemoteAddress at_;
+  bool abandoned_ = false;
 };
 
 }  // namespace
@@ -137,14 +142,19 @@ std::int32_t DesktopIconView::GetItemTextRemote(WindowHandle view, std::int32_t 
   const int bits = port_.PointerBits(process_id);
   const LabelRequestLayout layout = LabelRequestLayoutFor(bits);
   const auto text_size = static_cast<std::size_t>(size);
-  const CommittedBlock block(port_, process.get(), layout.record_size + text_size);
+  CommittedBlock block(port_, process.get(), layout.record_size + text_size);
   if (block.at() == 0) return 0;
 
   std::int32_t answer = 0;
   const std::vector<std::uint8_t> record = BuildLabelRequest(bits, block.at(), subitem, size);
   if (port_.Write(process.get(), block.at(), record.data(), record.size())) {
-    answer = static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemTextA, static_cast<std::uint32_t>(index),
-                                                  static_cast<std::intptr_t>(block.at())));
+    try {
+      answer = static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemTextA, static_cast<std::uint32_t>(index),
+                                                    static_cast<std::intptr_t>(block.at())));
+    } catch (const ShellNotAnswering&) {
+      block.Abandon();
+      throw;
+    }
   }
   // Read into a scratch area first: a failed read leaves the caller's buffer as it was.
   std::vector<char> text(text_size);

@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "desktop/win32_modal_box.h"
+
 namespace vandrel {
 namespace {
 
@@ -129,7 +131,7 @@ std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) {
 void Win32DesktopPort::ShowMessage(std::u16string_view text) {
   const std::wstring body(text.begin(), text.end());
   const std::wstring caption(title_.begin(), title_.end());
-  MessageBoxW(Hwnd(owner_), body.c_str(), caption.c_str(), MB_OK);
+  ShowModalBox(Hwnd(owner_), body.c_str(), caption.c_str(), MB_OK);
 }
 
 }  // namespace vandrel
