@@ -31,6 +31,19 @@ std::wstring MessageBoxText(HWND box) {
   return {};
 }
 
+bool ShowsIcon(HWND box) {
+  for (const HWND child : FindDescendants(box, {L"Static"})) {
+    const auto style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+    if ((style & SS_TYPEMASK) != SS_ICON || !IsWindowVisible(child)) continue;
+    // A box without an icon may still hold the icon control, hidden or empty.
+    DWORD_PTR icon = 0;
+    if (SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &icon) && icon != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool PressOk(HWND box, Millis timeout) {
   const HWND ok = GetDlgItem(box, IDOK);
   // The dialog acts on WM_COMMAND IDOK as on a press of its OK button; posted, so that

@@ -16,6 +16,10 @@ HWND FindMessageBox(DWORD process_id);
 HWND WaitForMessageBox(DWORD process_id, Millis timeout = kActionTimeout);
 // The box's message, without its icon or button captions.
 std::wstring MessageBoxText(HWND box);
+// True when the box shows an icon beside its text: the error box does, the product's
+// plain messages do not. Which icon it is cannot be told from another process (an icon
+// handle means nothing outside the process that loaded it, under Wine).
+bool ShowsIcon(HWND box);
 // Presses OK and waits for the box to go; false when it stayed.
 bool PressOk(HWND box, Millis timeout = kActionTimeout);
 

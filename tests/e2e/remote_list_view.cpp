@@ -85,6 +85,14 @@ void RemoteListView::SetExtendedStyle(DWORD mask, DWORD value) const {
   Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, static_cast<LPARAM>(value));
 }
 
+COLORREF RemoteListView::TextColor() const { return static_cast<COLORREF>(Send(LVM_GETTEXTCOLOR, 0, 0)); }
+
+COLORREF RemoteListView::TextBackgroundColor() const { return static_cast<COLORREF>(Send(LVM_GETTEXTBKCOLOR, 0, 0)); }
+
+DWORD RemoteListView::ItemSpacing(bool small) const {
+  return static_cast<DWORD>(Send(LVM_GETITEMSPACING, small ? TRUE : FALSE, 0));
+}
+
 RECT WorkArea() {
   RECT area{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) ThrowLastError("SPI_GETWORKAREA");

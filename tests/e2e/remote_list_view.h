@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <vector>
 
 #include "wait.h"
@@ -15,6 +16,9 @@ struct Position {
   int x = 0;
   int y = 0;
   friend bool operator==(const Position&, const Position&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Position& at) {
+    return out << "(" << at.x << ", " << at.y << ")";
+  }
 };
 
 class RemoteListView {
@@ -38,6 +42,13 @@ class RemoteListView {
   DWORD ExtendedStyle() const;
   // Sets the bits of `mask` to those of `value`, leaving the others.
   void SetExtendedStyle(DWORD mask, DWORD value) const;
+
+  // The label colours; CLR_NONE (0xFFFFFFFF) as the background means none.
+  COLORREF TextColor() const;
+  COLORREF TextBackgroundColor() const;
+  // LVM_GETITEMSPACING as the view answers it: the vertical spacing in the high word,
+  // the horizontal in the low one.
+  DWORD ItemSpacing(bool small) const;
 
  private:
   LRESULT Send(UINT message, WPARAM wparam, LPARAM lparam) const;

@@ -10,14 +10,20 @@ namespace vandrel::e2e {
 
 std::unique_ptr<Scenario::State> Scenario::state_;
 
-void Scenario::Begin(const StandinOptions& options, bool with_product) {
+bool Scenario::WorkAreaIs(WorkSize expected) {
+  const RECT area = WorkArea();
+  return area.left == 0 && area.top == 0 && area.right == expected.width && area.bottom == expected.height;
+}
+
+void Scenario::Begin(const StandinOptions& options, bool with_product, WorkSize expected) {
   state_ = std::make_unique<State>();
   try {
-    // The figures' expected places are those of a 1024 x 738 work area and a step of 75.
+    // The figures' expected places are those of the given work area and a step of 75.
     const RECT area = WorkArea();
     const int spacing = GetSystemMetrics(SM_CYICONSPACING);
-    if (area.left != 0 || area.top != 0 || area.right != 1024 || area.bottom != 738 || spacing != 75) {
-      throw DriverError("needs a 1024 x 738 work area and an icon spacing of 75 (tools/run-in-xvfb), found " +
+    if (!WorkAreaIs(expected) || spacing != 75) {
+      throw DriverError("needs a " + std::to_string(expected.width) + " x " + std::to_string(expected.height) +
+                        " work area and an icon spacing of 75 (tools/run-in-xvfb), found " +
                         std::to_string(area.right - area.left) + " x " + std::to_string(area.bottom - area.top) +
                         " and " + std::to_string(spacing));
     }

@@ -15,12 +15,24 @@
 
 namespace vandrel::e2e {
 
+struct WorkSize {
+  int width = 0;
+  int height = 0;
+};
+// What tools/run-in-xvfb gives by default, and the figures' worked tables assume.
+inline constexpr WorkSize kStandardWorkArea{1024, 738};
+
 class Scenario : public ::testing::Test {
  protected:
-  static void Begin(const StandinOptions& options, bool with_product);
+  // Fails (error()) unless the work area is `area` at the origin and the icon spacing 75.
+  static void Begin(const StandinOptions& options, bool with_product, WorkSize area = kStandardWorkArea);
   static void End();
 
   static bool ready() { return state_ != nullptr && state_->error.empty(); }
+  // Marks the scenario as failed to start, for a fixture that adds a step to Begin.
+  static void Fail(const std::string& what) {
+    if (state_ != nullptr && state_->error.empty()) state_->error = what;
+  }
   static const std::string& error() { return state_->error; }
   static StandinDesktop& desktop() { return *state_->desktop; }
   static Product& product() { return *state_->product; }
@@ -32,6 +44,9 @@ class Scenario : public ::testing::Test {
   // Waits until the view's style word is `style` less LVS_AUTOARRANGE and its extended
   // style `extended` less LVS_EX_SNAPTOGRID: every other bit as it was.
   static bool StylesCleared(DWORD style, DWORD extended);
+  // True when this process sees a work area of `area` at the origin: the display the
+  // test runs in (tools/run-in-xvfb, VANDREL_SCREEN).
+  static bool WorkAreaIs(WorkSize area);
   // Moves every icon to a place no figure of a 1024 x 738 work area uses, so that a
   // figure that did not run cannot pass for one that did.
   static void Scatter();

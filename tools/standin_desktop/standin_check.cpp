@@ -280,6 +280,71 @@ std::wstring WriteLabelFile(const wchar_t* name, const std::string& bytes) {
   return path;
 }
 
+// One placement with a time limit, as the product sends it; the time it took comes
+// back in `took` and the error of a failed send in `error`.
+bool Place(HWND view, int index, POINT at, UINT limit_ms, DWORD& took, DWORD& error) {
+  DWORD_PTR answer = 0;
+  const DWORD start = GetTickCount();
+  SetLastError(ERROR_SUCCESS);
+  const bool answered = SendMessageTimeoutW(view, LVM_SETITEMPOSITION, index, MAKELPARAM(at.x, at.y), SMTO_NORMAL,
+                                            limit_ms, &answer) != 0;
+  error = GetLastError();
+  took = GetTickCount() - start;
+  return answered;
+}
+
+bool SamePoint(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+// --hang-after and --exit-after as the sender of the placements sees them.
+void CheckFaults() {
+  DWORD took = 0, error = 0;
+  {
+    g_case = "hang";
+    constexpr DWORD kHangMs = 2500;
+    Standin standin;
+    const bool ready = standin.Start({L"--icons", L"6", L"--hang-after", L"2", L"--hang-ms", std::to_wstring(kHangMs)});
+    Check(ready, "ready event set");
+    if (!ready) return;
+    const DWORD pid = standin.process.dwProcessId;
+    const HWND view = FindView(standin::Layout::Progman, pid);
+    Remote remote(pid);
+    for (int i = 0; i < 2; ++i) {
+      Check(Place(view, i, {200 + i, 300}, 1000, took, error), "placement " + std::to_string(i) + " answered");
+    }
+    const DWORD hang_start = GetTickCount();
+    Check(!Place(view, 2, {202, 300}, 500, took, error) && error == ERROR_TIMEOUT,
+          "the third placement times out with ERROR_TIMEOUT (error " + std::to_string(error) + ")");
+    DWORD_PTR answer = 0;
+    Check(SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0, "the view answers again");
+    const DWORD hung = GetTickCount() - hang_start;
+    Check(hung + 100 >= kHangMs && hung < kHangMs + 2000,
+          "the hang lasts about " + std::to_string(kHangMs) + " ms, seen " + std::to_string(hung) + " ms");
+    Check(SamePoint(remote.Position(view, 2), {202, 300}), "the held placement is carried out after the hang");
+    Check(Place(view, 3, {203, 300}, 1000, took, error) && took < 1000, "it hangs only once");
+    Check(SamePoint(remote.Position(view, 3), {203, 300}), "later placements are carried out");
+    PostMessageW(FindWindowW(L"Progman", nullptr), WM_CLOSE, 0, 0);
+    Check(standin.Finish(10000) == 0, "ends with code 0 on WM_CLOSE after a hang");
+  }
+  {
+    g_case = "exit";
+    Standin standin;
+    const bool ready = standin.Start({L"--icons", L"6", L"--exit-after", L"3", L"--cheap-paint"});
+    Check(ready, "ready event set");
+    if (!ready) return;
+    const HWND view = FindView(standin::Layout::Progman, standin.process.dwProcessId);
+    for (int i = 0; i < 3; ++i) {
+      Check(Place(view, i, {100, 100 + i}, 1000, took, error), "placement " + std::to_string(i) + " answered");
+    }
+    Check(!Place(view, 3, {100, 103}, 5000, took, error) && took < 5000,
+          "the placement that ends it fails without waiting out its limit");
+    Check(standin.Finish(10000) == 4, "ends with code 4");
+    Check(WaitForSingleObject(standin.process.hProcess, 0) == WAIT_OBJECT_0 && !IsWindow(view),
+          "its windows are gone with it");
+    Check(!Place(view, 4, {100, 104}, 1000, took, error) && took < 1000 && error != ERROR_TIMEOUT,
+          "a placement to the vanished view fails at once, not as a timeout (error " + std::to_string(error) + ")");
+  }
+}
+
 void CheckAll() {
   using standin::Layout;
   auto with_long = DefaultLabels(15);
@@ -314,9 +379,16 @@ void CheckAll() {
                                                                  {L"--labels", mixed, L"--long-label", L"4"},
                                                                  {L"--labels", L"C:\\no\\such\\file.txt"},
                                                                  {L"--timeout", L"0"},
+                                                                 {L"--hang-after", L"x"},
+                                                                 {L"--exit-after", L"-1"},
+                                                                 {L"--hang-ms", L"100"},
+                                                                 {L"--hang-after", L"1", L"--hang-ms", L"0"},
+                                                                 {L"--hang-after", L"1", L"--hang-ms", L"600001"},
                                                                  {L"--bogus"}}) {
     CheckRefused(args);
   }
+
+  CheckFaults();
 
   g_case = "timeout";
   Standin standin;

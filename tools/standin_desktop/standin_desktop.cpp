@@ -12,7 +12,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ namespace {
 using standin::Layout;
 using standin::Options;
 
-enum ExitCode : int { kClosed = 0, kStartFailed = 1, kUsage = 2, kTimedOut = 3 };
+enum ExitCode : int { kClosed = 0, kStartFailed = 1, kUsage = 2, kTimedOut = 3, kCrashed = 4 };
 
 constexpr wchar_t kControlClass[] = L"VandrelStandinControl";
 constexpr COLORREF kDesktopColour = RGB(0, 128, 128);
@@ -52,6 +54,46 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }
+}
+
+// The faults of --hang-after and --exit-after, played inside the list view's own
+// window procedure: the product sees them exactly where a real shell would show them,
+// in the answer to a placement it sent.
+struct Faults {
+  WNDPROC list_view_proc = nullptr;
+  std::uint32_t placements = 0;  // carried out so far
+  std::optional<std::uint32_t> hang_after;
+  std::uint32_t hang_ms = 0;
+  std::optional<std::uint32_t> exit_after;
+};
+Faults g_faults;
+
+LRESULT CALLBACK FaultyListViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == LVM_SETITEMPOSITION || message == LVM_SETITEMPOSITION32) {
+    if (g_faults.exit_after && g_faults.placements == *g_faults.exit_after) {
+      // As a crash ends a shell: no answer, no window destroyed, no DLL told. The
+      // system takes the windows down with the process.
+      TerminateProcess(GetCurrentProcess(), kCrashed);
+    }
+    if (g_faults.hang_after && g_faults.placements == *g_faults.hang_after) {
+      g_faults.hang_after.reset();
+      // Neither answering nor pumping: senders wait, and after 5 s the system counts
+      // the thread as hung. The held placement is carried out afterwards, as a shell
+      // that was only slow would do; the sender has long stopped waiting for it.
+      Sleep(g_faults.hang_ms);
+    }
+    ++g_faults.placements;
+  }
+  return CallWindowProcW(g_faults.list_view_proc, window, message, wparam, lparam);
+}
+
+void InstallFaults(HWND view, const Options& options) {
+  if (!options.hang_after && !options.exit_after) return;
+  g_faults.hang_after = options.hang_after;
+  g_faults.hang_ms = options.hang_ms;
+  g_faults.exit_after = options.exit_after;
+  g_faults.list_view_proc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FaultyListViewProc)));
 }
 
 bool RegisterShellClasses(HINSTANCE instance) {
@@ -227,6 +269,8 @@ int Run(Options& options) {
     // repaints every item after each placement, a cost growing with the icon count.
     // Positions are still set and read back as usual.
     if (options.cheap_paint) SendMessageW(shell.view, WM_SETREDRAW, FALSE, 0);
+    // Installed last: the faults count only placements sent once the view is ready.
+    InstallFaults(shell.view, options);
   }
   if (!Signal(options.ready_event)) {
     std::fputs("standin_desktop: cannot set the ready event\n", stderr);

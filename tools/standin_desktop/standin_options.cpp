@@ -73,9 +73,13 @@ std::string Usage() {
   return "usage: standin_desktop [--icons N] [--labels FILE] [--long-label I]\n"
          "                       [--layout progman|win10|24h2|none] [--cheap-paint]\n"
          "                       [--ready-event NAME] [--timeout S]\n"
+         "                       [--hang-after N [--hang-ms M]] [--exit-after N]\n"
          "Plays the Windows shell's desktop icon view under Wine. Prints \"ready\" once the\n"
          "view is filled and shown; ends on WM_CLOSE to its \"Progman\" window (for --layout\n"
-         "none, its \"VandrelStandinControl\" window), or after S seconds (default 900).\n";
+         "none, its \"VandrelStandinControl\" window), or after S seconds (default 900).\n"
+         "--hang-after N: after N placements the view's thread stops answering for M ms\n"
+         "(default 8000), once, then carries out the held placement and goes on.\n"
+         "--exit-after N: the placement after N ends the process at once, exit code 4.\n";
 }
 
 ParseResult ParseOptions(const std::vector<std::wstring>& args) {
@@ -83,6 +87,7 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
   std::optional<std::uint32_t> icons;
   std::optional<std::uint32_t> long_label;
   std::optional<std::wstring> labels_file;
+  bool hang_ms_given = false;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& name = args[i];
@@ -95,7 +100,8 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
       continue;
     }
     const bool takes_value = name == L"--icons" || name == L"--labels" || name == L"--long-label" ||
-                             name == L"--layout" || name == L"--ready-event" || name == L"--timeout";
+                             name == L"--layout" || name == L"--ready-event" || name == L"--timeout" ||
+                             name == L"--hang-after" || name == L"--hang-ms" || name == L"--exit-after";
     if (!takes_value) return Fail("unknown option '" + Utf8(name) + "'");
     if (i + 1 >= args.size()) return Fail(Utf8(name) + " needs a value");
     const std::wstring& value = args[++i];
@@ -120,6 +126,15 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
       } else {
         return Fail("--layout takes progman, win10, 24h2 or none, not '" + Utf8(value) + "'");
       }
+    } else if (name == L"--hang-after" || name == L"--exit-after") {
+      const auto placements = ParseNumber(value, 0, 0x7FFFFFFF);
+      if (!placements) return Fail(Utf8(name) + " takes a number of placements from 0 to 2147483647");
+      (name == L"--hang-after" ? options.hang_after : options.exit_after) = placements;
+    } else if (name == L"--hang-ms") {
+      const auto ms = ParseNumber(value, 1, kMaxHangMs);
+      if (!ms) return Fail("--hang-ms takes a whole number of milliseconds from 1 to " + std::to_string(kMaxHangMs));
+      options.hang_ms = *ms;
+      hang_ms_given = true;
     } else if (name == L"--ready-event") {
       if (value.empty()) return Fail("--ready-event needs a name");
       options.ready_event = value;
@@ -131,6 +146,7 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
     }
   }
   if (options.help) return {std::move(options), {}};
+  if (hang_ms_given && !options.hang_after) return Fail("--hang-ms needs --hang-after");
 
   std::vector<std::string> file_labels;
   if (labels_file) {

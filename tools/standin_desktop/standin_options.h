@@ -19,6 +19,9 @@ enum class Layout {
 
 inline constexpr int kMaxIcons = 100000;
 inline constexpr std::size_t kLongLabelBytes = 130;
+// Outlasts the product's 3 s limit on a list-view message by a wide margin.
+inline constexpr std::uint32_t kDefaultHangMs = 8000;
+inline constexpr std::uint32_t kMaxHangMs = 600000;
 
 struct Options {
   std::vector<std::string> labels;  // one per icon, ANSI bytes, no terminator inside
@@ -26,6 +29,12 @@ struct Options {
   bool cheap_paint = false;
   std::wstring ready_event;  // empty: none
   std::uint32_t timeout_seconds = 900;
+  // Faults of a shell, counted in placements (LVM_SETITEMPOSITION and its 32-bit
+  // form) carried out: the one after hang_after placements holds the view's thread
+  // for hang_ms, once; the one after exit_after placements ends the process on the spot.
+  std::optional<std::uint32_t> hang_after;
+  std::uint32_t hang_ms = kDefaultHangMs;
+  std::optional<std::uint32_t> exit_after;
   bool help = false;
 };
 

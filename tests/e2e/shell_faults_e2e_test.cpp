@@ -1,0 +1,141 @@
+// The product against a shell that goes wrong in the middle of a figure: one whose
+// view stops answering for a while (the stand-in's --hang-after), and one that dies
+// (--exit-after). The product must not freeze with the first nor fall over with the
+// second, and must go on working afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "buttons.h"
+#include "click_through_boxes.h"
+#include "message_box.h"
+#include "scenario.h"
+
+namespace vandrel::e2e {
+namespace {
+
+using Boxes = std::vector<SeenBox>;
+using Clock = std::chrono::steady_clock;
+
+constexpr wchar_t kNotAnswering[] = L"The desktop did not answer in time; the icons stay where they are.";
+// Four times the product's 3 s limit on a list-view message: a box that waited for
+// the shell instead of the limit comes far too late to pass.
+constexpr Millis kHang{12000};
+constexpr Millis kWellUnderTheHang{6000};
+
+Millis Since(Clock::time_point start) { return std::chrono::duration_cast<Millis>(Clock::now() - start); }
+
+// On a 1024 x 738 work area with a step of 75: nine icons a column, thirteen a row.
+Position LeftPlace(int i) { return {19 + 75 * (i / 9), 75 * (i % 9)}; }
+Position TopPlace(int i) { return {75 * (i % 13 + 1) - 45, 75 * (i / 13)}; }
+
+struct TimedClick {
+  Boxes boxes;
+  Millis to_first_box{-1};
+  Millis to_end{-1};
+};
+
+TimedClick ClickAndTime(HWND button, DWORD process_id) {
+  TimedClick click;
+  const auto start = Clock::now();
+  click.boxes = ClickThroughBoxes(button, process_id, [&](const SeenBox&) {
+    if (click.to_first_box.count() < 0) click.to_first_box = Since(start);
+  });
+  click.to_end = Since(start);
+  return click;
+}
+
+class HungShell : public Scenario {
+ protected:
+  // The fifth placement hangs; the stand-in carries it out once the hang is over.
+  static void SetUpTestSuite() {
+    Begin({15, L"progman", false, {L"--hang-after", L"4", L"--hang-ms", std::to_wstring(kHang.count())}},
+          /*with_product=*/true);
+  }
+  static void TearDownTestSuite() { End(); }
+};
+
+TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
+  ASSERT_TRUE(ready()) << error();
+  // Not scattered: the stand-in counts every placement, the test's own included.
+  const std::vector<Position> before = view().Positions();
+  ASSERT_EQ(before.size(), 15u);
+  for (int i = 4; i < 15; ++i) ASSERT_NE(before[i], LeftPlace(i)) << "icon " << i << " starts at its place";
+  const HWND shell_view = view().window();
+  const DWORD product_id = product().process().id();
+
+  const TimedClick left = ClickAndTime(product().Button(L"left"), product_id);
+  std::printf("left: error box after %lld ms, click ended after %lld ms\n",
+              static_cast<long long>(left.to_first_box.count()), static_cast<long long>(left.to_end.count()));
+  EXPECT_EQ(left.boxes, (Boxes{{kNotAnswering, true}}));
+  EXPECT_GE(left.to_first_box, Millis{2500}) << "the product gives a slow shell its 3 s";
+  EXPECT_LT(left.to_first_box, kWellUnderTheHang);
+  EXPECT_LT(left.to_end, kWellUnderTheHang);
+  EXPECT_TRUE(Answers(product().main_window(), Millis{1000}));
+  EXPECT_FALSE(Answers(shell_view, Millis{100})) << "the shell answers again already: the test tells nothing";
+
+  // A figure started while the shell still hangs stops at its first message.
+  const TimedClick top = ClickAndTime(product().Button(L"top"), product_id);
+  std::printf("top while hung: error box after %lld ms\n", static_cast<long long>(top.to_first_box.count()));
+  EXPECT_EQ(top.boxes, (Boxes{{kNotAnswering, true}}));
+  EXPECT_LT(top.to_end, kWellUnderTheHang);
+  EXPECT_TRUE(Answers(product().main_window(), Millis{1000}));
+  EXPECT_FALSE(Answers(shell_view, Millis{100})) << "the shell answers again already: the test tells nothing";
+
+  ASSERT_TRUE(WaitUntil([&] { return Answers(shell_view, Millis{500}); }, kHang + Millis{15000}))
+      << "the stand-in never answered again";
+  const std::vector<Position> stopped = view().Positions();
+  ASSERT_EQ(stopped.size(), 15u);
+  // Icon 4 is the placement the shell held: it lands once the shell wakes up. Nothing
+  // after it was sent, and "top" placed nothing.
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(stopped[i], LeftPlace(i)) << "icon " << i;
+  for (int i = 5; i < 15; ++i) EXPECT_EQ(stopped[i], before[i]) << "icon " << i;
+
+  // With the shell back, a figure runs to its end.
+  product().Run(L"top", L"left");
+  EXPECT_EQ(FindMessageBox(product_id), nullptr);
+  const std::vector<Position> laid = view().Positions();
+  ASSERT_EQ(laid.size(), 15u);
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[i], TopPlace(i)) << "icon " << i;
+}
+
+class VanishingShell : public Scenario {
+ protected:
+  // Enough icons that the figure is far from its end when the 101st placement ends
+  // the stand-in; painting kept cheap so that the first hundred go quickly.
+  static void SetUpTestSuite() { Begin({500, L"progman", true, {L"--exit-after", L"100"}}, /*with_product=*/true); }
+  static void TearDownTestSuite() { End(); }
+};
+
+TEST_F(VanishingShell, TheFigureRunsOnIntoNothingAndTheNextFindsNoView) {
+  ASSERT_TRUE(ready()) << error();
+  const DWORD product_id = product().process().id();
+  const HWND shell_view = view().window();
+
+  const TimedClick left = ClickAndTime(product().Button(L"left"), product_id);
+  std::printf("left into a dying shell: click ended after %lld ms\n", static_cast<long long>(left.to_end.count()));
+  EXPECT_EQ(left.boxes, Boxes{});
+  ASSERT_TRUE(desktop().process().WaitForExit(Millis{10000})) << "the stand-in is still running";
+  EXPECT_EQ(desktop().process().exit_code(), 4u) << "the stand-in ended otherwise than by --exit-after";
+  EXPECT_FALSE(IsWindow(shell_view));
+  EXPECT_LT(left.to_end, Millis{3000}) << "a message to a vanished view is answered at once";
+  EXPECT_TRUE(product().process().running());
+  EXPECT_TRUE(Answers(product().main_window()));
+
+  for (const wchar_t* caption : {L"right", L"bottom"}) {
+    SCOPED_TRACE(Narrow(caption));
+    const HWND button = product().Button(caption);
+    EXPECT_EQ(ClickAndTime(button, product_id).boxes, Boxes{});
+    EXPECT_TRUE(IsChecked(button));
+    EXPECT_TRUE(product().process().running());
+    EXPECT_TRUE(Answers(product().main_window()));
+  }
+}
+
+}  // namespace
+}  // namespace vandrel::e2e
