@@ -1,0 +1,226 @@
+#include "figure_cost.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <iterator>
+#include <string>
+
+#include "arrange/figure_start.h"
+#include "arrange/numeric.h"
+#include "bench_clock.h"
+#include "buttons.h"
+#include "desktop/desktop_icon_view.h"
+#include "desktop/win32_desktop_port.h"
+#include "driver_error.h"
+#include "line_placements.h"
+#include "product.h"
+#include "remote_list_view.h"
+#include "standin_desktop.h"
+
+namespace vandrel::bench {
+namespace {
+
+using e2e::DriverError;
+using e2e::Position;
+using e2e::RemoteListView;
+
+// A figure of thousands of icons under Wine takes seconds; a hang should still end
+// the run rather than the machine's patience.
+constexpr UINT kClickLimitMs = 300000;
+// The product's own port: Win32DesktopPort::kAnswerLimitMs.
+constexpr UINT kProductAnswerLimitMs = 3000;
+// A run of 100 icons lasts a few milliseconds, where one stray wake-up of another
+// process shows: smaller desktops are run until each kind has sent about this many
+// placements.
+constexpr int kPlacementsPerKind = 20000;
+constexpr int kFigureStarts = 200;
+
+void Click(HWND button, const char* caption) {
+  DWORD_PTR result = 0;
+  // Not SMTO_ABORTIFHUNG: a thread busy in a long figure is not hung.
+  if (!SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kClickLimitMs, &result)) {
+    throw DriverError(std::string("the click on \"") + caption + "\" got no answer");
+  }
+}
+
+void Replay(HWND view, const std::vector<std::uint32_t>& placements) {
+  for (std::size_t i = 0; i < placements.size(); ++i) {
+    SendMessageW(view, LVM_SETITEMPOSITION, i, static_cast<LPARAM>(placements[i]));
+  }
+}
+
+// The message as Win32DesktopPort::Send puts it: the ANSI entry, with a time limit.
+void ReplayAsProduct(HWND view, const std::vector<std::uint32_t>& placements) {
+  for (std::size_t i = 0; i < placements.size(); ++i) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(view, LVM_SETITEMPOSITION, i, static_cast<LPARAM>(placements[i]),
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kProductAnswerLimitMs, &answer);
+  }
+}
+
+// The floor sent from a thread that owns a visible window, as the product's GUI thread
+// does: under Wine such a thread also watches its X connection while it waits for an
+// answer, a cost of its own per message. The thread warms up with the reset before
+// the timed replay.
+double ReplayFromWindowThread(HWND view, const std::vector<std::uint32_t>& reset,
+                              const std::vector<std::uint32_t>& placements) {
+  double seconds = 0;
+  std::thread sender([&] {
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP | WS_VISIBLE, -8,
+                                        -8, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // What showing a window sets off (X events, paints) is over before the timing.
+    for (const Stopwatch shown; shown.Seconds() < 0.1;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    Replay(view, reset);
+    Stopwatch watch;
+    Replay(view, placements);
+    seconds = watch.Seconds();
+    if (window != nullptr) DestroyWindow(window);
+  });
+  sender.join();
+  return seconds;
+}
+
+// Compares icons with what the placements say, read back as the list view holds them:
+// each coordinate a signed 16-bit value.
+void Expect(const RemoteListView& view, const std::vector<std::uint32_t>& placements,
+            const std::vector<std::size_t>& indices, const char* what) {
+  for (const std::size_t i : indices) {
+    const Position want{numeric::PackedX(placements[i]), numeric::PackedY(placements[i])};
+    const Position got = view.ItemPosition(static_cast<int>(i));
+    if (got != want) {
+      throw DriverError(std::string(what) + ": icon " + std::to_string(i) + " at (" + std::to_string(got.x) + ", " +
+                        std::to_string(got.y) + "), expected (" + std::to_string(want.x) + ", " +
+                        std::to_string(want.y) + ")");
+    }
+  }
+}
+
+std::vector<std::size_t> AllOf(std::size_t count) {
+  std::vector<std::size_t> all(count);
+  for (std::size_t i = 0; i < count; ++i) all[i] = i;
+  return all;
+}
+
+// Lets the product finish what a click left behind (repainting its radio buttons)
+// before the next timed run, so that it does not compete with it for the CPU.
+void Settle(e2e::Product& product) {
+  WaitForInputIdle(product.process().handle(), 2000);
+  Sleep(20);
+}
+
+}  // namespace
+
+FigureCost MeasureFigureCost(const FigureCostOptions& options) {
+  FigureCost cost;
+  cost.icons = options.icons;
+
+  // Declared in this order so that the product ends first: it must not find the
+  // view gone in the middle of something.
+  e2e::StandinDesktop desktop({.icons = options.icons, .layout = L"progman", .cheap_paint = true});
+  const RemoteListView view(desktop.list_view());
+  e2e::Product product;
+
+  const HWND left = product.Button(L"left");
+  const HWND right = product.Button(L"right");
+  if (left == nullptr || right == nullptr) throw DriverError("vandrel.exe has no \"left\" or \"right\" button");
+  if (view.ItemCount() != options.icons) {
+    throw DriverError("the stand-in holds " + std::to_string(view.ItemCount()) + " icons, not " +
+                      std::to_string(options.icons));
+  }
+
+  // The product reads the same work area and metric in its own process.
+  const RECT area = e2e::WorkArea();
+  const Rect work_area{area.left, area.top, area.right, area.bottom};
+  const int spacing = GetSystemMetrics(SM_CYICONSPACING);
+  const auto left_at = LinePlacements(LineFigure::Left, work_area, spacing, options.icons);
+  const auto right_at = LinePlacements(LineFigure::Right, work_area, spacing, options.icons);
+
+  // Once untimed, with every icon checked: what is timed below is the product laying
+  // exactly the placements the floor replays.
+  Click(right, "right");
+  Click(left, "left");
+  Expect(view, left_at, AllOf(left_at.size()), "\"left\" (checked in full)");
+
+  const std::vector<std::size_t> sample = {0, left_at.size() / 2, left_at.size() - 1};
+  const HWND list = view.window();
+  // Each kind of run starts from the icons where "right" lays them: Wine's list view
+  // skips the work of a placement that does not move its icon.
+  const std::function<void()> kinds[] = {
+      [&] {
+        Click(right, "right");
+        Settle(product);
+        Stopwatch watch;
+        Click(left, "left");
+        cost.click.push_back(watch.Seconds());
+        Expect(view, left_at, sample, "\"left\"");
+        Settle(product);
+        watch.Restart();
+        Click(left, "left");
+        cost.idle_click.push_back(watch.Seconds());
+      },
+      [&] {
+        Replay(list, right_at);
+        Settle(product);
+        Stopwatch watch;
+        Replay(list, left_at);
+        cost.floor.push_back(watch.Seconds());
+        Expect(view, left_at, sample, "the floor's replay");
+      },
+      [&] {
+        Replay(list, right_at);
+        Settle(product);
+        Stopwatch watch;
+        ReplayAsProduct(list, left_at);
+        cost.floor_as_product.push_back(watch.Seconds());
+        Expect(view, left_at, sample, "the replay as the product sends");
+      },
+      [&] {
+        cost.floor_from_window_thread.push_back(ReplayFromWindowThread(list, right_at, left_at));
+        Expect(view, left_at, sample, "the replay from a thread with a window");
+      },
+  };
+  // The order turns from one repeat to the next, so that no kind always runs first
+  // after the machine has been doing something else.
+  constexpr int kKinds = static_cast<int>(std::size(kinds));
+  cost.runs = std::max(options.repeats, (kPlacementsPerKind + options.icons - 1) / options.icons);
+  for (int repeat = 0; repeat < cost.runs; ++repeat) {
+    for (int k = 0; k < kKinds; ++k) kinds[(repeat + k) % kKinds]();
+  }
+
+  for (int i = 0; i < options.round_trips; ++i) {
+    Stopwatch watch;
+    SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    cost.round_trips.push_back(watch.Seconds());
+  }
+  Win32DesktopPort port(u"wine_bench");
+  DesktopIconView desktop_view(port);
+  for (int i = 0; i < kFigureStarts; ++i) {
+    Stopwatch watch;
+    const arrange::FigureStart start = arrange::BeginFigure(desktop_view);
+    cost.figure_start.push_back(watch.Seconds());
+    if (reinterpret_cast<HWND>(start.view) != list || start.count != options.icons) {
+      throw DriverError("the product's lookup found another view, or another count, from the benchmark");
+    }
+  }
+  return cost;
+}
+
+double ClickOverFloor(const FigureCost& cost) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < cost.click.size() && i < cost.floor.size(); ++i) {
+    ratios.push_back(cost.click[i] / cost.floor[i]);
+  }
+  return Median(ratios);
+}
+
+}  // namespace vandrel::bench

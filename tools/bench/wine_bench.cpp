@@ -1,0 +1,195 @@
+// wine_bench: what vandrel.exe costs under Wine, against what Wine itself costs.
+//   1. One figure ("left"), click to return, over the floor: the same placements sent
+//      by this program to the same list view, one synchronous message per icon.
+//   2. Start-up to the visible main window, over a minimal Win32 window program.
+// Runs in a virtual display beside the stand-in desktop (tools/run-benchmarks).
+//   wine_bench.exe [--icons 100,1000,5000] [--repeats 5] [--round-trips 2000]
+//                  [--startup-runs 9] [--only figures|startup]
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench_clock.h"
+#include "figure_cost.h"
+#include "remote_list_view.h"
+#include "startup_cost.h"
+
+namespace vandrel::bench {
+namespace {
+
+constexpr double kFigureTarget = 1.10;
+constexpr double kStartupTarget = 1.30;
+
+struct Options {
+  std::vector<int> icons = {100, 1000, 5000};
+  int repeats = 5;
+  int round_trips = 2000;
+  int startup_runs = 9;
+  bool figures = true;
+  bool startup = true;
+};
+
+bool ParseCount(const std::string& text, int low, int& out) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < low || value > 100000) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool Parse(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (i + 1 >= argc) {
+      error = "missing value after " + flag;
+      return false;
+    }
+    const std::string value = argv[++i];
+    bool good = true;
+    if (flag == "--icons") {
+      options.icons.clear();
+      std::stringstream list(value);
+      for (std::string item; good && std::getline(list, item, ',');) {
+        int n = 0;
+        good = ParseCount(item, 1, n);
+        options.icons.push_back(n);
+      }
+      good = good && !options.icons.empty();
+    } else if (flag == "--repeats") {
+      good = ParseCount(value, 1, options.repeats);
+    } else if (flag == "--round-trips") {
+      good = ParseCount(value, 1, options.round_trips);
+    } else if (flag == "--startup-runs") {
+      good = ParseCount(value, 1, options.startup_runs);
+    } else if (flag == "--only") {
+      good = value == "figures" || value == "startup";
+      options.figures = value == "figures";
+      options.startup = value == "startup";
+    } else {
+      error = "unknown option " + flag;
+      return false;
+    }
+    if (!good) {
+      error = "bad value for " + flag + ": " + value;
+      return false;
+    }
+  }
+  return true;
+}
+
+double Ms(double seconds) { return seconds * 1e3; }
+double Us(double seconds) { return seconds * 1e6; }
+
+const char* Verdict(bool met) { return met ? "[met]" : "[MISSED]"; }
+
+void PrintFigureCost(const FigureCost& c) {
+  const double click = Median(c.click);
+  const double floor = Median(c.floor);
+  const double idle = Median(c.idle_click);
+  const double as_product = Median(c.floor_as_product);
+  const double ratio = ClickOverFloor(c);
+  const double n = c.icons;
+  std::printf("  %6d %9.2f %9.2f %6.3f %9.1f %9.1f %8.2f %8.2f %7.3f %7.3f\n", c.icons, Ms(click), Ms(floor), ratio,
+              Us(floor) / n, Us(click - floor) / n, Ms(idle), Ms(Median(c.figure_start)), as_product / floor,
+              Median(c.floor_from_window_thread) / floor);
+  std::printf("         LVM_GETITEMCOUNT round trip %.1f us (median of %zu); click range %.2f-%.2f ms, floor "
+              "%.2f-%.2f ms over %d runs\n",
+              Us(Median(c.round_trips)), c.round_trips.size(), Ms(*std::min_element(c.click.begin(), c.click.end())),
+              Ms(*std::max_element(c.click.begin(), c.click.end())),
+              Ms(*std::min_element(c.floor.begin(), c.floor.end())),
+              Ms(*std::max_element(c.floor.begin(), c.floor.end())), c.runs);
+}
+
+bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
+  std::printf("Figure cost under Wine: \"left\", BM_CLICK to return, over the floor (the same placements sent by\n"
+              "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs; the\n"
+              "ratio is the median of each run's click over that run's floor.\n",
+              options.repeats);
+  const RECT area = e2e::WorkArea();
+  std::printf("Work area %ld x %ld, icon spacing %d, stand-in desktop with --cheap-paint.\n", area.right - area.left,
+              area.bottom - area.top, GetSystemMetrics(SM_CYICONSPACING));
+  std::printf("  %6s %9s %9s %6s %9s %9s %8s %8s %7s %7s\n", "icons", "click ms", "floor ms", "ratio", "floor us/i",
+              "extra us/i", "idle ms", "start ms", "A-send", "GUI-thr");
+  bool ok = true;
+  for (const int icons : options.icons) {
+    try {
+      const FigureCost cost = MeasureFigureCost({icons, options.repeats, options.round_trips});
+      PrintFigureCost(cost);
+      const double ratio = ClickOverFloor(cost);
+      char line[160];
+      std::snprintf(line, sizeof line, "%s figure cost at %d icons: %.3f x the floor (target at most %.2f)",
+                    Verdict(ratio <= kFigureTarget), icons, ratio, kFigureTarget);
+      verdicts.push_back(line);
+    } catch (const std::exception& e) {
+      std::printf("  %6d  failed: %s\n", icons, e.what());
+      verdicts.push_back("[ERROR] figure cost at " + std::to_string(icons) + " icons: " + e.what());
+      ok = false;
+    }
+    std::fflush(stdout);
+  }
+  std::printf("  extra us/i: (click - floor) / icons. idle ms: a click on the selected \"left\", which runs no\n"
+              "  figure. start ms: a figure's view lookup, work area and count, through the product's port.\n"
+              "  A-send: the floor sent with SendMessageTimeoutA, as the product's port sends, over the floor.\n"
+              "  GUI-thr: the floor sent from a thread that owns a visible window, as the product's, over the floor.\n");
+  return ok;
+}
+
+bool RunStartup(const Options& options, std::vector<std::string>& verdicts) {
+  std::printf("\nStart-up under Wine: CreateProcess to a visible main window, median of %d runs each\n",
+              options.startup_runs);
+  try {
+    const StartupCost cost = MeasureStartup(options.startup_runs);
+    const double product = Median(cost.product);
+    const double minimal = Median(cost.minimal);
+    std::printf("  %-20s %8.1f ms  (%.1f-%.1f)\n", "vandrel.exe", Ms(product),
+                Ms(*std::min_element(cost.product.begin(), cost.product.end())),
+                Ms(*std::max_element(cost.product.begin(), cost.product.end())));
+    std::printf("  %-20s %8.1f ms  (%.1f-%.1f)\n", "minimal_window.exe", Ms(minimal),
+                Ms(*std::min_element(cost.minimal.begin(), cost.minimal.end())),
+                Ms(*std::max_element(cost.minimal.begin(), cost.minimal.end())));
+    const double ratio = product / minimal;
+    char line[160];
+    std::snprintf(line, sizeof line, "%s start-up: %.3f x a minimal window program (target at most %.2f)",
+                  Verdict(ratio <= kStartupTarget), ratio, kStartupTarget);
+    verdicts.push_back(line);
+    return true;
+  } catch (const std::exception& e) {
+    std::printf("  failed: %s\n", e.what());
+    verdicts.push_back(std::string("[ERROR] start-up: ") + e.what());
+    return false;
+  }
+}
+
+}  // namespace
+}  // namespace vandrel::bench
+
+int main(int argc, char** argv) {
+  using namespace vandrel::bench;
+  // Binary mode: the C runtime would end every line with "\r\n" in a Unix pipe.
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+  Options options;
+  std::string error;
+  if (!Parse(argc, argv, options, error)) {
+    std::fprintf(stderr, "wine_bench: %s\nusage: wine_bench.exe [--icons 100,1000,5000] [--repeats 5] "
+                         "[--round-trips 2000] [--startup-runs 9] [--only figures|startup]\n",
+                 error.c_str());
+    return 2;
+  }
+  std::vector<std::string> verdicts;
+  bool ok = true;
+  if (options.figures) ok = RunFigures(options, verdicts) && ok;
+  if (options.startup) ok = RunStartup(options, verdicts) && ok;
+  std::printf("\n");
+  for (const auto& line : verdicts) std::printf("%s\n", line.c_str());
+  return ok ? 0 : 1;
+}
