@@ -81,62 +81,19 @@ void DrawTabImage(HDC dc, int index, int size) {
 
 }  // namespace
 
-TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : FigureHost(desktop), app_(app) {
+TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : ui::Form(app), FigureHost(desktop) {
   ui::RegisterContainerClasses(app.instance());
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = app.instance();
-  wc.hIcon = LoadIconW(app.instance(), MAKEINTRESOURCEW(1));
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassExW(&wc);
-
-  const RECT outer = ui::OuterRect(kClientArea, kStyle, 0, 96);
-  CreateWindowExW(0, kWindowClass, kCaption, kStyle, outer.left, outer.top, outer.right - outer.left,
-                  outer.bottom - outer.top, app.window(), nullptr, app.instance(), this);
+  Create(kWindowClass, kCaption, kStyle, 0, kClientArea, Frame::ClientArea);
 }
 
 TF_icon_cn::~TF_icon_cn() {
-  if (window_ != nullptr) DestroyWindow(window_);
   if (image_list_ != nullptr) ImageList_Destroy(image_list_);
   if (font_ != nullptr) DeleteObject(font_);
   if (mail_font_ != nullptr) DeleteObject(mail_font_);
 }
 
-LRESULT CALLBACK TF_icon_cn::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TF_icon_cn*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TF_icon_cn*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
-LRESULT TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+std::optional<LRESULT> TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE:
-      dpi_ = ui::WindowDpi(window_);
-      CreateControls();
-      LayOut();
-      if (dpi_ != 96) {
-        const RECT outer = ui::OuterRect(kClientArea, kStyle, 0, dpi_);
-        SetWindowPos(window_, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      app_.Handle(window_, [this] { FormCreate(); });
-      return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wparam);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      LayOut();
-      return 0;
-    }
     case WM_SHOWWINDOW:
       // Shown by the program itself (lparam 0), not brought back with its owner.
       if (wparam && lparam == 0) app_.Handle(window_, [this] { FormShow(); });
@@ -175,13 +132,12 @@ LRESULT TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
-      window_ = nullptr;
       PostQuitMessage(0);
       return 0;
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wparam, lparam);
+  return std::nullopt;
 }
 
 void TF_icon_cn::CreateControls() {

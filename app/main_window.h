@@ -8,24 +8,21 @@
 #include <commctrl.h>
 
 #include "app/application.h"
+#include "app/form.h"
 #include "arrange/circle_figures.h"
 #include "arrange/figure_host.h"
 #include "arrange/wave_figures.h"
 
 namespace vandrel {
 
-class TF_icon_cn : public FigureHost {
+class TF_icon_cn : public ui::Form, public FigureHost {
  public:
   static constexpr wchar_t kWindowClass[] = L"TF_icon_cn";
   static constexpr wchar_t kCaption[] = L"Vandrel";
   static constexpr wchar_t kContactAddress[] = L"vandrel@example.org";
 
   TF_icon_cn(Application& app, DesktopIconView& desktop);
-  ~TF_icon_cn();
-  TF_icon_cn(const TF_icon_cn&) = delete;
-  TF_icon_cn& operator=(const TF_icon_cn&) = delete;
-
-  HWND handle() const { return window_; }
+  ~TF_icon_cn() override;
 
   // The figures only this window carries.
   void yuxuan() { arrange::yuxuan(desktop_); }
@@ -45,18 +42,16 @@ class TF_icon_cn : public FigureHost {
   void Label2Click();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls();
-  void LayOut();
+  void CreateControls() override;
+  void LayOut() override;
+  void Created() override { FormCreate(); }
+  std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
   void BuildTabImages();
   void ShowActivePage();
   void OnCommand(int id, int code);
   bool Checked(int radio) const;
   int IconSpacing();
 
-  Application& app_;
-  HWND window_ = nullptr;
   HWND panel_ = nullptr;
   HWND label3_ = nullptr;
   HWND page_control_ = nullptr;
@@ -66,7 +61,6 @@ class TF_icon_cn : public FigureHost {
   HIMAGELIST image_list_ = nullptr;
   HFONT font_ = nullptr;
   HFONT mail_font_ = nullptr;
-  UINT dpi_ = 96;
   // The radio button selected by the last click: a click on it again is no change
   // of selection, and runs nothing.
   int selected_ = 0;

@@ -67,59 +67,17 @@ const ControlRow kControls[] = {
 
 }  // namespace
 
-TForm1::TForm1(Application& app, DesktopIconView& desktop) : FigureHost(desktop), app_(app) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = app.instance();
-  wc.hIcon = LoadIconW(app.instance(), MAKEINTRESOURCEW(1));
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassExW(&wc);
-
+TForm1::TForm1(Application& app, DesktopIconView& desktop) : ui::Form(app), FigureHost(desktop) {
   // Created hidden; owned by the application window like the main window.
-  CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, kCaption, kStyle, kFrame.left, kFrame.top, kFrame.width,
-                  kFrame.height, app.window(), nullptr, app.instance(), this);
+  Create(kWindowClass, kCaption, kStyle, WS_EX_CONTROLPARENT, kFrame, Frame::Outer);
 }
 
 TForm1::~TForm1() {
-  if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
-}
-
-LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+std::optional<LRESULT> TForm1::Handle(UINT message, WPARAM wparam, LPARAM) {
   switch (message) {
-    case WM_CREATE: {
-      dpi_ = ui::WindowDpi(window_);
-      CreateControls();
-      LayOut();
-      if (dpi_ != 96) {
-        SetWindowPos(window_, nullptr, ui::Scale(kFrame.left, dpi_), ui::Scale(kFrame.top, dpi_),
-                     ui::Scale(kFrame.width, dpi_), ui::Scale(kFrame.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      app_.Handle(window_, [this] { FormCreate(); });
-      return 0;
-    }
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wparam);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      LayOut();
-      return 0;
-    }
     case WM_COMMAND: {
       if (HIWORD(wparam) != BN_CLICKED) break;
       for (const ControlRow& row : kControls) {
@@ -134,13 +92,10 @@ LRESULT TForm1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // Closing only hides the bench; it lives as long as the program.
       ShowWindow(window_, SW_HIDE);
       return 0;
-    case WM_DESTROY:
-      window_ = nullptr;
-      return 0;
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wparam, lparam);
+  return std::nullopt;
 }
 
 void TForm1::CreateControls() {

@@ -9,22 +9,19 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/form.h"
 #include "arrange/circle_figures.h"
 #include "arrange/figure_host.h"
 
 namespace vandrel {
 
-class TForm1 : public FigureHost {
+class TForm1 : public ui::Form, public FigureHost {
  public:
   static constexpr wchar_t kWindowClass[] = L"TForm1";
   static constexpr wchar_t kCaption[] = L"Form1";
 
   TForm1(Application& app, DesktopIconView& desktop);
-  ~TForm1();
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
-
-  HWND handle() const { return window_; }
+  ~TForm1() override;
 
   // The figures only this window carries.
   void Circle(std::int32_t radius) { arrange::Circle(desktop_, radius); }
@@ -57,16 +54,13 @@ class TForm1 : public FigureHost {
   void BitBtn4Click();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void CreateControls();
-  void LayOut();
+  void CreateControls() override;
+  void LayOut() override;
+  void Created() override { FormCreate(); }
+  std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
   std::u16string EditText(int id) const;
 
-  Application& app_;
-  HWND window_ = nullptr;
   HFONT font_ = nullptr;
-  UINT dpi_ = 96;
 };
 
 }  // namespace vandrel
