@@ -1,12 +1,12 @@
 // Wall-clock timing for the Wine benchmarks. QueryPerformanceCounter is the host's
-// monotonic clock under Wine; each run is timed on its own and the median kept, so
-// that one run disturbed by the machine's other work does not move the result.
+// monotonic clock under Wine; each run is timed on its own and the median kept
+// (bench/statistics.h), so that one run disturbed by the machine's other work does not
+// move the result.
 #pragma once
 
 #include <windows.h>
 
-#include <algorithm>
-#include <vector>
+#include "bench/statistics.h"
 
 namespace vandrel::bench {
 
@@ -28,14 +28,5 @@ class Stopwatch {
   }
   LARGE_INTEGER start_{};
 };
-
-// The middle value; for an even count, the mean of the two middle ones. 0 for none.
-inline double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  if (values.size() % 2 == 1) return *middle;
-  return (*middle + *std::max_element(values.begin(), middle)) / 2;
-}
 
 }  // namespace vandrel::bench

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <thread>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
@@ -65,9 +65,9 @@ void ReplayAsProduct(HWND view, const std::vector<std::uint32_t>& placements) {
 }
 
 // The floor sent from a thread that owns a visible window, as the product's GUI thread
-// does: under Wine such a thread also watches its X connection while it waits for an
-// answer, a cost of its own per message. The thread warms up with the reset before
-// the timed replay.
+// does: under Wine such a thread also looks at its X connection whenever it waits for
+// an answer, which costs something on every message. The thread warms up with the
+// reset before the timed replay.
 double ReplayFromWindowThread(HWND view, const std::vector<std::uint32_t>& reset,
                               const std::vector<std::uint32_t>& placements) {
   double seconds = 0;
@@ -215,12 +215,12 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   return cost;
 }
 
-double ClickOverFloor(const FigureCost& cost) {
+std::vector<double> ClickOverFloor(const FigureCost& cost) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < cost.click.size() && i < cost.floor.size(); ++i) {
     ratios.push_back(cost.click[i] / cost.floor[i]);
   }
-  return Median(ratios);
+  return ratios;
 }
 
 }  // namespace vandrel::bench

@@ -19,12 +19,12 @@ struct FigureCostOptions {
 struct FigureCost {
   int icons = 0;
   int runs = 0;
-  std::vector<double> click;        // BM_CLICK on "left", the selection moving from "right"
-  std::vector<double> floor;        // SendMessageW(LVM_SETITEMPOSITION) per icon
-  std::vector<double> floor_as_product;  // SendMessageTimeoutA as the product's port sends
+  std::vector<double> click;                     // BM_CLICK on "left", the selection moving from "right"
+  std::vector<double> floor;                     // SendMessageW(LVM_SETITEMPOSITION) per icon
+  std::vector<double> floor_as_product;          // SendMessageTimeoutA as the product's port sends
   std::vector<double> floor_from_window_thread;  // SendMessageW from a thread owning a window
-  std::vector<double> idle_click;   // BM_CLICK on the selected "left": no figure runs
-  std::vector<double> round_trips;  // one LVM_GETITEMCOUNT each
+  std::vector<double> idle_click;                // BM_CLICK on the selected "left": no figure runs
+  std::vector<double> round_trips;               // one LVM_GETITEMCOUNT each
   // What every figure does before its first placement (view lookup, work area, count),
   // through the product's own port, from the benchmark's process.
   std::vector<double> figure_start;
@@ -35,8 +35,8 @@ struct FigureCost {
 // Throws DriverError when a program does not start or answer, or a figure lands wrong.
 FigureCost MeasureFigureCost(const FigureCostOptions& options);
 
-// The median over the runs of click / floor, each click against the floor of its own
-// run: a machine that slows down for a while slows both.
-double ClickOverFloor(const FigureCost& cost);
+// Each run's click over that run's floor: a machine that slows down for a while slows
+// both. The median of these is the figure's cost ratio.
+std::vector<double> ClickOverFloor(const FigureCost& cost);
 
 }  // namespace vandrel::bench

@@ -14,8 +14,7 @@ class CapturingDesktop : public DesktopStub {
  public:
   using DesktopStub::DesktopStub;
 
-  std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
-                     std::intptr_t lparam) override {
+  std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
     if (message != lvm::kSetItemPosition) return DesktopStub::Send(window, message, wparam, lparam);
     // A replay sends item i as the i-th message; anything else would time another figure.
     if (wparam != placements_.size()) {

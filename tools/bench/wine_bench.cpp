@@ -4,12 +4,11 @@
 //   2. Start-up to the visible main window, over a minimal Win32 window program.
 // Runs in a virtual display beside the stand-in desktop (tools/run-benchmarks).
 //   wine_bench.exe [--icons 100,1000,5000] [--repeats 5] [--round-trips 2000]
-//                  [--startup-runs 9] [--only figures|startup]
+//                  [--startup-runs 15] [--only figures|startup]
 
 #include <fcntl.h>
 #include <io.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -32,7 +31,7 @@ struct Options {
   std::vector<int> icons = {100, 1000, 5000};
   int repeats = 5;
   int round_trips = 2000;
-  int startup_runs = 9;
+  int startup_runs = 15;
   bool figures = true;
   bool startup = true;
 };
@@ -95,24 +94,25 @@ void PrintFigureCost(const FigureCost& c) {
   const double floor = Median(c.floor);
   const double idle = Median(c.idle_click);
   const double as_product = Median(c.floor_as_product);
-  const double ratio = ClickOverFloor(c);
+  const std::vector<double> ratios = ClickOverFloor(c);
+  const double ratio = Median(ratios);
   const double n = c.icons;
   std::printf("  %6d %9.2f %9.2f %6.3f %9.1f %9.1f %8.2f %8.2f %7.3f %7.3f\n", c.icons, Ms(click), Ms(floor), ratio,
               Us(floor) / n, Us(click - floor) / n, Ms(idle), Ms(Median(c.figure_start)), as_product / floor,
               Median(c.floor_from_window_thread) / floor);
-  std::printf("         LVM_GETITEMCOUNT round trip %.1f us (median of %zu); click range %.2f-%.2f ms, floor "
-              "%.2f-%.2f ms over %d runs\n",
-              Us(Median(c.round_trips)), c.round_trips.size(), Ms(*std::min_element(c.click.begin(), c.click.end())),
-              Ms(*std::max_element(c.click.begin(), c.click.end())),
-              Ms(*std::min_element(c.floor.begin(), c.floor.end())),
-              Ms(*std::max_element(c.floor.begin(), c.floor.end())), c.runs);
+  std::printf(
+      "         %d runs: ratio quartiles %.3f-%.3f, click %.2f-%.2f ms, floor %.2f-%.2f ms (fastest-slowest);\n"
+      "         LVM_GETITEMCOUNT round trip %.1f us (median of %zu)\n",
+      c.runs, Quantile(ratios, 0.25), Quantile(ratios, 0.75), Ms(Quantile(c.click, 0)), Ms(Quantile(c.click, 1)),
+      Ms(Quantile(c.floor, 0)), Ms(Quantile(c.floor, 1)), Us(Median(c.round_trips)), c.round_trips.size());
 }
 
 bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
-  std::printf("Figure cost under Wine: \"left\", BM_CLICK to return, over the floor (the same placements sent by\n"
-              "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs; the\n"
-              "ratio is the median of each run's click over that run's floor.\n",
-              options.repeats);
+  std::printf(
+      "Figure cost under Wine: \"left\", BM_CLICK to return, over the floor (the same placements sent by\n"
+      "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs; the\n"
+      "ratio is the median of each run's click over that run's floor.\n",
+      options.repeats);
   const RECT area = e2e::WorkArea();
   std::printf("Work area %ld x %ld, icon spacing %d, stand-in desktop with --cheap-paint.\n", area.right - area.left,
               area.bottom - area.top, GetSystemMetrics(SM_CYICONSPACING));
@@ -123,7 +123,7 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
     try {
       const FigureCost cost = MeasureFigureCost({icons, options.repeats, options.round_trips});
       PrintFigureCost(cost);
-      const double ratio = ClickOverFloor(cost);
+      const double ratio = Median(ClickOverFloor(cost));
       char line[160];
       std::snprintf(line, sizeof line, "%s figure cost at %d icons: %.3f x the floor (target at most %.2f)",
                     Verdict(ratio <= kFigureTarget), icons, ratio, kFigureTarget);
@@ -135,27 +135,33 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
     }
     std::fflush(stdout);
   }
-  std::printf("  extra us/i: (click - floor) / icons. idle ms: a click on the selected \"left\", which runs no\n"
-              "  figure. start ms: a figure's view lookup, work area and count, through the product's port.\n"
-              "  A-send: the floor sent with SendMessageTimeoutA, as the product's port sends, over the floor.\n"
-              "  GUI-thr: the floor sent from a thread that owns a visible window, as the product's, over the floor.\n");
+  std::printf(
+      "  extra us/i: (click - floor) / icons. idle ms: a click on the selected \"left\", which runs no\n"
+      "  figure. start ms: a figure's view lookup, work area and count, through the product's port.\n"
+      "  A-send: the floor sent with SendMessageTimeoutA, as the product's port sends, over the floor.\n"
+      "  GUI-thr: the floor sent from a thread that owns a visible window, as the product's, over the floor.\n");
   return ok;
 }
 
 bool RunStartup(const Options& options, std::vector<std::string>& verdicts) {
-  std::printf("\nStart-up under Wine: CreateProcess to a visible main window, median of %d runs each\n",
-              options.startup_runs);
+  std::printf(
+      "\nStart-up under Wine: CreateProcess to a visible main window, medians of %d runs each, the two\n"
+      "programs taking turns; the ratio is the median of each turn's vandrel.exe over its minimal program.\n",
+      options.startup_runs);
   try {
     const StartupCost cost = MeasureStartup(options.startup_runs);
     const double product = Median(cost.product);
     const double minimal = Median(cost.minimal);
-    std::printf("  %-20s %8.1f ms  (%.1f-%.1f)\n", "vandrel.exe", Ms(product),
-                Ms(*std::min_element(cost.product.begin(), cost.product.end())),
-                Ms(*std::max_element(cost.product.begin(), cost.product.end())));
-    std::printf("  %-20s %8.1f ms  (%.1f-%.1f)\n", "minimal_window.exe", Ms(minimal),
-                Ms(*std::min_element(cost.minimal.begin(), cost.minimal.end())),
-                Ms(*std::max_element(cost.minimal.begin(), cost.minimal.end())));
-    const double ratio = product / minimal;
+    std::printf("  %-20s %8.1f ms  (fastest %.1f, slowest %.1f)\n", "vandrel.exe", Ms(product),
+                Ms(Quantile(cost.product, 0)), Ms(Quantile(cost.product, 1)));
+    std::printf("  %-20s %8.1f ms  (fastest %.1f, slowest %.1f)\n", "minimal_window.exe", Ms(minimal),
+                Ms(Quantile(cost.minimal, 0)), Ms(Quantile(cost.minimal, 1)));
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < cost.product.size() && i < cost.minimal.size(); ++i) {
+      ratios.push_back(cost.product[i] / cost.minimal[i]);
+    }
+    const double ratio = Median(ratios);
+    std::printf("  ratio %.3f (quartiles %.3f-%.3f)\n", ratio, Quantile(ratios, 0.25), Quantile(ratios, 0.75));
     char line[160];
     std::snprintf(line, sizeof line, "%s start-up: %.3f x a minimal window program (target at most %.2f)",
                   Verdict(ratio <= kStartupTarget), ratio, kStartupTarget);
@@ -180,8 +186,9 @@ int main(int argc, char** argv) {
   Options options;
   std::string error;
   if (!Parse(argc, argv, options, error)) {
-    std::fprintf(stderr, "wine_bench: %s\nusage: wine_bench.exe [--icons 100,1000,5000] [--repeats 5] "
-                         "[--round-trips 2000] [--startup-runs 9] [--only figures|startup]\n",
+    std::fprintf(stderr,
+                 "wine_bench: %s\nusage: wine_bench.exe [--icons 100,1000,5000] [--repeats 5] "
+                 "[--round-trips 2000] [--startup-runs 15] [--only figures|startup]\n",
                  error.c_str());
     return 2;
   }
