@@ -30,8 +30,9 @@ void PlaceOnCircle(DesktopIconView& desktop, WindowHandle view, std::int64_t ind
                    double step, std::int64_t r, std::int32_t cx, std::int32_t cy) {
   const Extended angle = Mul(static_cast<Extended>(place), static_cast<Extended>(step));
   const Extended radius = static_cast<Extended>(r);
-  const std::int64_t dx = Truncate(Mul(radius, Sin(angle)));
-  const std::int64_t dy = Truncate(Mul(radius, Cos(angle)));
+  const SineCosine sc = SinCos(angle);
+  const std::int64_t dx = Truncate(Mul(radius, sc.sine));
+  const std::int64_t dy = Truncate(Mul(radius, sc.cosine));
   desktop.SetItemPosition(view, Wrap32(index), PackPosition(Wrap32(cx + dx), Wrap32(cy + dy)));
 }
 

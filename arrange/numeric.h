@@ -72,16 +72,81 @@ void RaisePendingErrors();
 
 // --- Checked extended arithmetic -------------------------------------------------
 // Each evaluates in extended precision and raises at once when the operation set a
-// division-by-zero, overflow or invalid-operation flag.
+// division-by-zero, overflow or invalid-operation flag. They are inline and read only
+// the x87 status word: the figures compute on the x87 alone, and an icon costs a few
+// dozen of these.
 
-Extended Add(Extended a, Extended b);
-Extended Sub(Extended a, Extended b);
-Extended Mul(Extended a, Extended b);
-Extended Div(Extended a, Extended b);
-Extended Sin(Extended a);
-Extended Cos(Extended a);
-Extended Sqrt(Extended a);
-Extended ArcTan2(Extended y, Extended x);
+namespace detail {
+
+inline constexpr std::uint16_t kErrorFlags = 0x01 | 0x04 | 0x08;  // invalid, divide by zero, overflow
+
+// Clears the flags and throws the error they name.
+[[noreturn]] void Raise(std::uint16_t status);
+
+inline std::uint16_t X87Status() {
+  std::uint16_t sw;
+  __asm__ __volatile__("fnstsw %0" : "=a"(sw));
+  return sw;
+}
+
+// Pins the value on the x87 stack before the flags are read, so that the operation
+// that produced it cannot be moved past the check.
+inline Extended Checked(Extended r) {
+  __asm__ __volatile__("" : "+t"(r));
+  const std::uint16_t sw = X87Status();
+  if (sw & kErrorFlags) [[unlikely]] Raise(sw);
+  return r;
+}
+
+Extended LibrarySin(Extended a);
+Extended LibraryCos(Extended a);
+
+}  // namespace detail
+
+inline Extended Add(Extended a, Extended b) { return detail::Checked(a + b); }
+inline Extended Sub(Extended a, Extended b) { return detail::Checked(a - b); }
+inline Extended Mul(Extended a, Extended b) { return detail::Checked(a * b); }
+inline Extended Div(Extended a, Extended b) { return detail::Checked(a / b); }
+
+// The x87 instructions themselves, as the figures' original platform took them:
+// results agree bit for bit between the Linux and the Windows build.
+inline Extended Sin(Extended a) {
+  Extended r = a;
+  __asm__ __volatile__("fsin" : "+t"(r));
+  if (detail::X87Status() & 0x400) [[unlikely]] r = detail::LibrarySin(a);
+  return detail::Checked(r);
+}
+inline Extended Cos(Extended a) {
+  Extended r = a;
+  __asm__ __volatile__("fcos" : "+t"(r));
+  if (detail::X87Status() & 0x400) [[unlikely]] r = detail::LibraryCos(a);
+  return detail::Checked(r);
+}
+// Both at once, as fsin and fcos give them one by one.
+struct SineCosine {
+  Extended sine;
+  Extended cosine;
+};
+inline SineCosine SinCos(Extended a) {
+  // Out of range, fsincos pushes nothing: it must not be asked.
+  if (!(a < 0x1p63L && a > -0x1p63L)) [[unlikely]] {
+    return {detail::Checked(detail::LibrarySin(a)), detail::Checked(detail::LibraryCos(a))};
+  }
+  Extended s = a;
+  Extended c;
+  __asm__ __volatile__("fsincos" : "=t"(c), "=u"(s) : "0"(s));
+  return {detail::Checked(s), detail::Checked(c)};
+}
+inline Extended Sqrt(Extended a) {
+  Extended r = a;
+  __asm__ __volatile__("fsqrt" : "+t"(r));
+  return detail::Checked(r);
+}
+inline Extended ArcTan2(Extended y, Extended x) {
+  Extended r;
+  __asm__ __volatile__("fpatan" : "=t"(r) : "0"(x), "u"(y) : "st(1)");
+  return detail::Checked(r);
+}
 
 // Rounds to double precision (nearest, halves to even) and checks for overflow:
 // the circle figures keep their angle step as a double.
@@ -89,9 +154,25 @@ double ToDouble(Extended a);
 
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 // A value outside the 64-bit range is an invalid operation.
-std::int64_t Round(Extended a);
+inline std::int64_t Round(Extended a) {
+  std::int64_t r;
+  // fistp rounds by the control word: to nearest, halves to even, in the scope.
+  __asm__ __volatile__("fistpll %0" : "=m"(r) : "t"(a) : "st");
+  const std::uint16_t sw = detail::X87Status();
+  if (sw & detail::kErrorFlags) [[unlikely]] detail::Raise(sw);
+  return r;
+}
+
 // Drops the fraction toward zero (-205.7 -> -205). Same range rule as Round.
-std::int64_t Truncate(Extended a);
+inline std::int64_t Truncate(Extended a) {
+  std::int64_t r;
+  // fisttp truncates whatever the rounding mode (SSE3: every x86-64 CPU that runs
+  // Windows 8.1 or later has it).
+  __asm__ __volatile__("fisttpll %0" : "=m"(r) : "t"(a) : "st");
+  const std::uint16_t sw = detail::X87Status();
+  if (sw & detail::kErrorFlags) [[unlikely]] detail::Raise(sw);
+  return r;
+}
 
 // --- Constants: the representable extended values nearest to the decimals ---------
 

@@ -28,12 +28,12 @@ void Wave(DesktopIconView& desktop, WaveFunction wave) {
   ExtendedPrecisionScope fpu;
   const FigureStart start = BeginFigure(desktop);
   std::uint16_t x = 0;
+  std::int32_t step = 0;
   for (std::int32_t i = 0; i < start.count; ++i) {
     desktop.SetItemPosition(start.view, i, PackPosition(x, WaveY(x, wave)));
-    // The step depends on W and n alone; it is formed after the placement, so an
-    // empty desktop divides nothing. |W / n| <= 2^31, which a 32-bit step holds.
-    const std::int32_t step =
-        Wrap32(Round(Div(static_cast<Extended>(start.width), static_cast<Extended>(start.count))));
+    // The step depends on W and n alone: formed once, after the first placement, so
+    // an empty desktop divides nothing. |W / n| <= 2^31, which a 32-bit step holds.
+    if (i == 0) step = Wrap32(Round(Div(static_cast<Extended>(start.width), static_cast<Extended>(start.count))));
     // The column is a 16-bit value: the low word of the step times i + 1, cut to 16
     // bits, so a row longer than 65535 pixels starts over from the left.
     x = static_cast<std::uint16_t>((static_cast<std::uint32_t>(step) & 0xFFFFu) * (static_cast<std::uint32_t>(i) + 1u));

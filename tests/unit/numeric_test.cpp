@@ -139,3 +139,23 @@ TEST(Numeric, SineAndCosineOfTheWavePhase) {
 
 }  // namespace
 }  // namespace vandrel::numeric
+
+namespace vandrel::numeric {
+namespace {
+
+TEST(Numeric, SinCosGivesWhatSinAndCosGiveOneByOne) {
+  ExtendedPrecisionScope fpu;
+  const double step = ToDouble(Div(kTwoPi, Opaque(12)));
+  for (int k = -50000; k <= 50000; k += 7) {
+    const Extended a = Mul(Opaque(k), static_cast<Extended>(step));
+    const SineCosine sc = SinCos(a);
+    ASSERT_EQ(sc.sine, Sin(a)) << k;
+    ASSERT_EQ(sc.cosine, Cos(a)) << k;
+  }
+  const Extended huge = Opaque(1e30L);  // beyond fsincos: the library reduces it
+  EXPECT_EQ(SinCos(huge).sine, Sin(huge));
+  EXPECT_EQ(SinCos(huge).cosine, Cos(huge));
+}
+
+}  // namespace
+}  // namespace vandrel::numeric
