@@ -11,7 +11,8 @@ Form::~Form() {
 }
 
 void Form::Create(const wchar_t* window_class, const wchar_t* caption, DWORD style, DWORD ex_style, Place place,
-                  Frame frame) {
+                  Frame frame, Controls controls) {
+  controls_when_shown_ = controls == Controls::WhenFirstShown;
   place_ = place;
   frame_ = frame;
   style_ = style;
@@ -30,6 +31,12 @@ void Form::Create(const wchar_t* window_class, const wchar_t* caption, DWORD sty
   const RECT r = FrameAt(96);
   CreateWindowExW(ex_style, window_class, caption, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                   app_.window(), nullptr, app_.instance(), this);
+}
+
+void Form::MakeControls() {
+  controls_made_ = true;
+  CreateControls();
+  LayOut();
 }
 
 RECT Form::FrameAt(UINT dpi) const {
@@ -53,8 +60,7 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE: {
       dpi_ = WindowDpi(window_);
-      CreateControls();
-      LayOut();
+      if (!controls_when_shown_) MakeControls();
       if (dpi_ != 96) {
         const RECT r = FrameAt(dpi_);
         SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -68,9 +74,12 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-      LayOut();
+      if (controls_made_) LayOut();
       return 0;
     }
+    case WM_SHOWWINDOW:
+      if (wparam && !controls_made_) MakeControls();
+      break;
     default:
       break;
   }

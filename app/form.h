@@ -25,14 +25,19 @@ class Form {
   virtual ~Form();
 
   enum class Frame { ClientArea, Outer };
+  // When the controls are made: with the window, or when it is first shown (a window
+  // that may never be shown need not slow the start).
+  enum class Controls { WithWindow, WhenFirstShown };
   // Registers the class and creates the window, owned by the application window, at
   // `place` (given at 96 DPI, of the client area or of the whole frame). Call it from
   // the derived constructor: creation calls back into the derived form.
   void Create(const wchar_t* window_class, const wchar_t* caption, DWORD style, DWORD ex_style, Place place,
-              Frame frame);
+              Frame frame, Controls controls = Controls::WithWindow);
 
   // Creation, in this order: the controls, their places at the window's DPI, then
-  // Created (the form's FormCreate). LayOut runs again after every DPI change.
+  // Created (the form's FormCreate); with Controls::WhenFirstShown, Created comes
+  // first and the controls when the window is first shown. LayOut runs again after
+  // every DPI change.
   virtual void CreateControls() = 0;
   virtual void LayOut() = 0;
   virtual void Created() = 0;
@@ -47,11 +52,14 @@ class Form {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   RECT FrameAt(UINT dpi) const;
+  void MakeControls();
 
   Place place_{};
   Frame frame_ = Frame::Outer;
   DWORD style_ = 0;
   DWORD ex_style_ = 0;
+  bool controls_made_ = false;
+  bool controls_when_shown_ = false;
 };
 
 }  // namespace vandrel::ui

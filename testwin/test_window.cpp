@@ -68,8 +68,9 @@ const ControlRow kControls[] = {
 }  // namespace
 
 TForm1::TForm1(Application& app, DesktopIconView& desktop) : ui::Form(app), FigureHost(desktop) {
-  // Created hidden; owned by the application window like the main window.
-  Create(kWindowClass, kCaption, kStyle, WS_EX_CONTROLPARENT, kFrame, Frame::Outer);
+  // Created hidden, owned by the application window like the main window. Its
+  // controls wait until someone shows it: most runs never do.
+  Create(kWindowClass, kCaption, kStyle, WS_EX_CONTROLPARENT, kFrame, Frame::Outer, Controls::WhenFirstShown);
 }
 
 TForm1::~TForm1() {
