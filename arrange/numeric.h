@@ -98,6 +98,14 @@ inline Extended Checked(Extended r) {
   return r;
 }
 
+// An integer stored from the x87 stack: out of range, the store flags an invalid
+// operation.
+inline std::int64_t CheckedInteger(std::int64_t r) {
+  const std::uint16_t sw = X87Status();
+  if (sw & kErrorFlags) [[unlikely]] Raise(sw);
+  return r;
+}
+
 Extended LibrarySin(Extended a);
 Extended LibraryCos(Extended a);
 
@@ -158,9 +166,7 @@ inline std::int64_t Round(Extended a) {
   std::int64_t r;
   // fistp rounds by the control word: to nearest, halves to even, in the scope.
   __asm__ __volatile__("fistpll %0" : "=m"(r) : "t"(a) : "st");
-  const std::uint16_t sw = detail::X87Status();
-  if (sw & detail::kErrorFlags) [[unlikely]] detail::Raise(sw);
-  return r;
+  return detail::CheckedInteger(r);
 }
 
 // Drops the fraction toward zero (-205.7 -> -205). Same range rule as Round.
@@ -169,9 +175,7 @@ inline std::int64_t Truncate(Extended a) {
   // fisttp truncates whatever the rounding mode (SSE3: every x86-64 CPU that runs
   // Windows 8.1 or later has it).
   __asm__ __volatile__("fisttpll %0" : "=m"(r) : "t"(a) : "st");
-  const std::uint16_t sw = detail::X87Status();
-  if (sw & detail::kErrorFlags) [[unlikely]] detail::Raise(sw);
-  return r;
+  return detail::CheckedInteger(r);
 }
 
 // --- Constants: the representable extended values nearest to the decimals ---------
