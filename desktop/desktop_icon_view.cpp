@@ -16,18 +16,12 @@ constexpr char kListViewClass[] = "SysListView32";
 constexpr char kDefViewClass[] = "SHELLDLL_DefView";
 constexpr char kWorkerClass[] = "WorkerW";
 
-bool SameClass(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 }  // namespace
 
 WindowHandle DesktopIconView::GetDesktopListView() {
   const WindowHandle progman = port_.FindTopLevel(kShellWindow);
   const WindowHandle view = port_.FirstChild(port_.FirstChild(progman));
-  if (view != 0 && SameClass(port_.ClassName(view), kListViewClass)) return view;
+  if (view != 0 && SameWindowClass(port_.ClassName(view), kListViewClass)) return view;
   return FindMovedListView(progman);
 }
 

@@ -7,6 +7,8 @@
 // answers like the shell's list view, and a recorder that logs every call in order.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -68,6 +70,13 @@ class ShellNotAnswering : public std::runtime_error {
  public:
   ShellNotAnswering() : std::runtime_error("The desktop did not answer in time; the icons stay where they are") {}
 };
+
+// Window class names compare without regard to case, as Windows compares them.
+inline bool SameWindowClass(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
 
 class DesktopPort {
  public:

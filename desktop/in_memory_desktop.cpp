@@ -10,12 +10,6 @@
 namespace vandrel {
 namespace {
 
-bool SameClass(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 constexpr RemoteAddress kBlockBase32 = 0x00A10000;
 // High enough that a 64-bit address loses its top half when cut to 32 bits.
 constexpr RemoteAddress kBlockBase64 = 0x00007FF6A0000000;
@@ -86,7 +80,7 @@ WindowHandle InMemoryDesktop::FindNextTopLevel(WindowHandle after, std::string_v
     ++it;
   }
   for (; it != top_level_.end(); ++it) {
-    if (SameClass(windows_.at(*it).class_name, class_name)) return *it;
+    if (SameWindowClass(windows_.at(*it).class_name, class_name)) return *it;
   }
   return 0;
 }
@@ -96,7 +90,7 @@ WindowHandle InMemoryDesktop::FindChild(WindowHandle parent, std::string_view cl
   auto w = windows_.find(parent);
   if (w == windows_.end()) return 0;
   for (WindowHandle child : w->second.children) {
-    if (SameClass(windows_.at(child).class_name, class_name)) return child;
+    if (SameWindowClass(windows_.at(child).class_name, class_name)) return child;
   }
   return 0;
 }

@@ -2,6 +2,8 @@
 // DesktopIconView the figures talk to, wired together.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,19 @@ struct TestDesktop {
   RecordingPort recorder{shell};
   DesktopIconView view{recorder};
 };
+
+// Every figure starts the same way: the view lookup from "progman" (four calls on the
+// Progman layout), then the work area, then the count request to the view found.
+inline ::testing::AssertionResult BeginsLikeAFigure(const TestDesktop& d) {
+  const auto& lines = d.recorder.lines();
+  if (lines.size() < 6) return ::testing::AssertionFailure() << "only " << lines.size() << " calls";
+  if (lines[0].rfind("FindWindowA(\"progman\")", 0) != 0) return ::testing::AssertionFailure() << lines[0];
+  if (lines[4] != "SystemParametersInfoA(SPI_GETWORKAREA) = 1") return ::testing::AssertionFailure() << lines[4];
+  if (lines[5].rfind("SendMessage(" + Hex(d.shell.list_view()) + ", LVM_GETITEMCOUNT", 0) != 0) {
+    return ::testing::AssertionFailure() << lines[5];
+  }
+  return ::testing::AssertionSuccess();
+}
 
 // Positions for items 0..n-1, in order.
 inline std::vector<Placement> InOrder(const std::vector<std::pair<int, int>>& xy, int first_index = 0) {
