@@ -25,8 +25,8 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   ~TF_icon_cn() override;
 
   // The figures only this window carries.
-  void yuxuan() { arrange::yuxuan(desktop_); }
-  void p_Circle() { arrange::p_Circle(desktop_); }
+  using FigureHost::p_Circle;
+  using FigureHost::yuxuan;
 
   // Handlers, named after their control and event.
   void FormCreate();

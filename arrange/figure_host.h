@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
+#include "arrange/circle_figures.h"
 #include "arrange/cross_figures.h"
 #include "arrange/line_figures.h"
 #include "arrange/wave_figures.h"
@@ -17,24 +20,43 @@ class FigureHost {
  public:
   explicit FigureHost(DesktopIconView& desktop) : desktop_(desktop) {}
 
+  // Runs before every operation that moves icons or recolours their labels, so that
+  // what it is about to change can be put back. It must not throw: a figure runs
+  // whatever becomes of its snapshot.
+  void set_before_change(std::function<void()> before_change) { before_change_ = std::move(before_change); }
+
   WindowHandle GetDesktopListView() { return desktop_.GetDesktopListView(); }
   void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
+    BeforeChange();
     desktop_.SetTextColor(text_colour, background_colour);
   }
 
-  void AlignLeft(std::int32_t a) { arrange::AlignLeft(desktop_, a); }
-  void AlignRight(std::int32_t a) { arrange::AlignRight(desktop_, a); }
-  void AlignTop(std::int32_t a) { arrange::AlignTop(desktop_, a); }
-  void AlignBottom(std::int32_t a) { arrange::AlignBottom(desktop_, a); }
-  void zhengxuan() { arrange::zhengxuan(desktop_); }
-  void shizi(std::int32_t p) { arrange::shizi(desktop_, p); }
-  void huanrao(std::int32_t p) { arrange::huanrao(desktop_, p); }
+  void AlignLeft(std::int32_t a) { BeforeChange(); arrange::AlignLeft(desktop_, a); }
+  void AlignRight(std::int32_t a) { BeforeChange(); arrange::AlignRight(desktop_, a); }
+  void AlignTop(std::int32_t a) { BeforeChange(); arrange::AlignTop(desktop_, a); }
+  void AlignBottom(std::int32_t a) { BeforeChange(); arrange::AlignBottom(desktop_, a); }
+  void zhengxuan() { BeforeChange(); arrange::zhengxuan(desktop_); }
+  void shizi(std::int32_t p) { BeforeChange(); arrange::shizi(desktop_, p); }
+  void huanrao(std::int32_t p) { BeforeChange(); arrange::huanrao(desktop_, p); }
 
   // The metric read-out in a message box.
   void width_height() { desktop_.ShowMessage(IconMetricsText(desktop_)); }
 
  protected:
+  // The figures only one of the windows carries; each window makes its own public.
+  void yuxuan() { BeforeChange(); arrange::yuxuan(desktop_); }
+  void p_Circle() { BeforeChange(); arrange::p_Circle(desktop_); }
+  void Circle(std::int32_t radius) { BeforeChange(); arrange::Circle(desktop_, radius); }
+  void RingCircle(std::int32_t radius) { BeforeChange(); arrange::RingCircle(desktop_, radius); }
+
   DesktopIconView& desktop_;
+
+ private:
+  void BeforeChange() {
+    if (before_change_) before_change_();
+  }
+
+  std::function<void()> before_change_;
 };
 
 }  // namespace vandrel

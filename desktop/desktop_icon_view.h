@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "desktop/desktop_contents.h"
 #include "desktop/desktop_port.h"
 
 namespace vandrel {
@@ -30,6 +32,20 @@ class DesktopIconView {
   // or 0, with the buffer untouched, when the view, the process or the block is missing.
   std::int32_t GetItemTextRemote(WindowHandle view, std::int32_t index, std::int32_t subitem, char* buffer,
                                  std::int32_t size);
+
+  // Every icon's label and position and the view's state, in one pass: one block in
+  // the shell's process for all the points and labels, the messages, one read back.
+  // Empty when there is no view or the shell's process cannot be read. Throws
+  // ShellNotAnswering as the figures' messages do.
+  std::optional<DesktopContents> ReadDesktop(WindowHandle view);
+  // Clears LVS_AUTOARRANGE and LVS_EX_SNAPTOGRID on `view`, so that positions set
+  // next stay where they are put.
+  void FreePlacement(WindowHandle view);
+  // Puts back the arrangement bits and label colours of `state`, then asks the view to
+  // redraw every item.
+  void ApplyViewState(WindowHandle view, const ViewState& state);
+  // The work area, the primary screen, the DPI and the number of monitors now.
+  DisplayConfiguration ReadDisplay();
 
   // The work area a figure lays out on. When the system cannot say, the primary
   // screen stands in for it.

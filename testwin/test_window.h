@@ -24,8 +24,8 @@ class TForm1 : public ui::Form, public FigureHost {
   ~TForm1() override;
 
   // The figures only this window carries.
-  void Circle(std::int32_t radius) { arrange::Circle(desktop_, radius); }
-  void RingCircle(std::int32_t radius) { arrange::RingCircle(desktop_, radius); }
+  using FigureHost::Circle;
+  using FigureHost::RingCircle;
   void PlaceRing(std::int32_t radius, std::int32_t first, std::int32_t last, std::int32_t cx, std::int32_t cy,
                  WindowHandle view) {
     arrange::PlaceRing(desktop_, radius, first, last, cx, cy, view);

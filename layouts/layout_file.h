@@ -1,0 +1,44 @@
+// The file format of saved layouts and undo entries: one JSON document per file,
+// carrying its format name and version. Reading checks everything: a file that is
+// truncated, not JSON, of another format or version, of wrong types or too large is
+// refused with an error that names it, before anything moves.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "layouts/snapshot.h"
+
+namespace vandrel::layouts {
+
+inline constexpr char kFormatName[] = "vandrel-layout";
+inline constexpr int kFormatVersion = 1;
+// Far above any real desktop (5,000 icons with long labels stay under 2 MB).
+inline constexpr std::size_t kMaxFileBytes = 8u << 20;
+
+struct LayoutRecord {
+  std::string name;       // empty for an undo entry
+  bool original = false;  // saved by Vandrel itself before its first change on that display
+  Snapshot snapshot;
+  friend bool operator==(const LayoutRecord&, const LayoutRecord&) = default;
+};
+
+// A file that cannot be used; what() names the file and says why.
+class LayoutFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string FormatLayout(const LayoutRecord& record);
+// Throws LayoutFileError; `file` names the source in the message.
+LayoutRecord ParseLayout(std::string_view bytes, std::string_view file);
+
+LayoutRecord ReadLayoutFile(const std::filesystem::path& path);
+// A temporary file in the same folder, then a replacing move: a crash or a full disk
+// leaves the previous file whole.
+void WriteLayoutFile(const std::filesystem::path& path, const LayoutRecord& record);
+
+}  // namespace vandrel::layouts

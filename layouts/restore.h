@@ -1,0 +1,40 @@
+// Putting a snapshot back on the desktop: icons matched by label and occurrence, the
+// view switched to free placement, the positions sent, then the view's own settings
+// of the snapshot put back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "layouts/snapshot.h"
+
+namespace vandrel::layouts {
+
+struct Move {
+  std::int32_t index;  // the icon's index on the desktop now
+  std::int32_t x;
+  std::int32_t y;
+  friend bool operator==(const Move&, const Move&) = default;
+};
+
+struct RestorePlan {
+  std::vector<Move> moves;    // in ascending index order
+  std::int32_t missing = 0;   // icons of the layout no longer on the desktop
+};
+
+// Matches each icon of `saved` with the icon now on the desktop that has the same
+// label and occurrence. Icons on the desktop but not in the layout are not moved.
+RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<IconPlace>& saved);
+
+struct RestoreResult {
+  std::int32_t restored = 0;
+  std::int32_t missing = 0;
+  // "Restored 12 icons; 2 icons of the layout are no longer on the desktop."
+  std::string Summary() const;
+};
+
+// Throws NoDesktopView, or ShellNotAnswering (the icons moved so far stay moved).
+RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved);
+
+}  // namespace vandrel::layouts
