@@ -52,9 +52,11 @@ class DesktopStub : public DesktopPort {
       case SystemMetric::IconWidth:
       case SystemMetric::IconHeight: return 32;
       case SystemMetric::IconSpacingY: return icon_spacing_;
+      case SystemMetric::MonitorCount: return 1;
     }
     return 0;
   }
+  std::uint32_t SystemDpi() override { return 96; }
   // RingCircle's boxes close at once.
   void ShowMessage(std::u16string_view) override {}
   std::u16string FromAnsi(std::string_view) override { return {}; }

@@ -65,7 +65,11 @@ void DesktopIconView::SetItemPosition(WindowHandle view, std::int32_t index, std
 }
 
 void DesktopIconView::SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
-  const WindowHandle view = GetDesktopListView();
+  SetColoursAndRedraw(GetDesktopListView(), text_colour, background_colour);
+}
+
+void DesktopIconView::SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour,
+                                          std::uint32_t background_colour) {
   port_.Send(view, lvm::kSetTextColor, 0, static_cast<std::intptr_t>(text_colour));
   port_.Send(view, lvm::kSetTextBkColor, 0, static_cast<std::intptr_t>(background_colour));
   const std::int32_t n = GetItemCount(view);
@@ -81,19 +85,23 @@ std::int32_t DesktopIconView::GetItemSpacing(WindowHandle view, bool small) {
 
 namespace {
 
-// The shell's process, open for the length of one label read.
+// The shell's process behind a view, open for the length of one read.
 class OpenedProcess {
  public:
-  OpenedProcess(DesktopPort& port, ProcessHandle handle) : port_(port), handle_(handle) {}
+  OpenedProcess(DesktopPort& port, WindowHandle view)
+      : port_(port), id_(port.WindowProcessId(view)), handle_(port.OpenProcess(kLabelReadAccess, id_)) {}
   ~OpenedProcess() {
     if (handle_ != 0) port_.CloseProcess(handle_);
   }
   OpenedProcess(const OpenedProcess&) = delete;
   OpenedProcess& operator=(const OpenedProcess&) = delete;
   ProcessHandle get() const { return handle_; }
+  // The width of the shell's pointers, which fixes the layout of its label records.
+  int PointerBits() const { return port_.PointerBits(id_); }
 
  private:
   DesktopPort& port_;
+  std::uint32_t id_;
   ProcessHandle handle_;
 };
 
@@ -101,8 +109,8 @@ class OpenedProcess {
 // ends, unless the shell may still write into it.
 class CommittedBlock {
  public:
-  CommittedBlock(DesktopPort& port, ProcessHandle process, std::size_t size)
-      : port_(port), process_(process), size_(size), at_(port.Commit(process, size)) {}
+  CommittedBlock(DesktopPort& port, const OpenedProcess& process, std::size_t size)
+      : port_(port), process_(process.get()), size_(size), at_(port.Commit(process_, size)) {}
   ~CommittedBlock() {
     if (at_ == 0 || abandoned_) return;
     port_.Decommit(process_, at_, size_);
@@ -111,10 +119,26 @@ class CommittedBlock {
   CommittedBlock(const CommittedBlock&) = delete;
   CommittedBlock& operator=(const CommittedBlock&) = delete;
   RemoteAddress at() const { return at_; }
-  // Leaves the block to the shell for good: a request that timed out is still in the
-  // shell's queue, and when the shell gets to it, it writes the label into the block.
-  // Freed, that memory could by then hold something else of the shell's.
-  void Abandon() { abandoned_ = true; }
+  bool Write(std::size_t offset, const void* bytes, std::size_t size) {
+    return port_.Write(process_, at_ + offset, bytes, size);
+  }
+  bool Read(std::size_t offset, void* bytes, std::size_t size) {
+    return port_.Read(process_, at_ + offset, bytes, size);
+  }
+
+  // Runs `requests`, the messages that make the shell write into the block. One that
+  // timed out is still in the shell's queue, and when the shell gets to it, it writes
+  // into the block: freed, that memory could by then hold something else of the
+  // shell's, so the block is left to the shell for good.
+  template <class Requests>
+  void Send(Requests&& requests) {
+    try {
+      requests();
+    } catch (const ShellNotAnswering&) {
+      abandoned_ = true;
+      throw;
+    }
+  }
 
  private:
   DesktopPort& port_;
@@ -129,36 +153,134 @@ class CommittedBlock {
 std::int32_t DesktopIconView::GetItemTextRemote(WindowHandle view, std::int32_t index, std::int32_t subitem,
                                                 char* buffer, std::int32_t size) {
   if (view == 0 || size < 0) return 0;
-  const std::uint32_t process_id = port_.WindowProcessId(view);
-  const OpenedProcess process(port_, port_.OpenProcess(kLabelReadAccess, process_id));
+  const OpenedProcess process(port_, view);
   if (process.get() == 0) return 0;
 
-  const int bits = port_.PointerBits(process_id);
+  const int bits = process.PointerBits();
   const LabelRequestLayout layout = LabelRequestLayoutFor(bits);
   const auto text_size = static_cast<std::size_t>(size);
-  CommittedBlock block(port_, process.get(), layout.record_size + text_size);
+  CommittedBlock block(port_, process, layout.record_size + text_size);
   if (block.at() == 0) return 0;
 
   std::int32_t answer = 0;
   const std::vector<std::uint8_t> record = BuildLabelRequest(bits, block.at(), subitem, size);
-  if (port_.Write(process.get(), block.at(), record.data(), record.size())) {
-    try {
+  if (block.Write(0, record.data(), record.size())) {
+    block.Send([&] {
       answer = static_cast<std::int32_t>(port_.Send(view, lvm::kGetItemTextA, static_cast<std::uint32_t>(index),
                                                     static_cast<std::intptr_t>(block.at())));
-    } catch (const ShellNotAnswering&) {
-      block.Abandon();
-      throw;
-    }
+    });
   }
   // Read into a scratch area first: a failed read leaves the caller's buffer as it was.
   std::vector<char> text(text_size);
-  if (text_size > 0 && port_.Read(process.get(), block.at() + layout.record_size, text.data(), text_size)) {
+  if (text_size > 0 && block.Read(layout.record_size, text.data(), text_size)) {
     // Wine's list view fills every byte of a label that does not fit and writes no
     // terminator; Windows always ends the text within the room it was given.
     text[text_size - 1] = '\0';
     std::memcpy(buffer, text.data(), text_size);
   }
   return answer;
+}
+
+ViewState DesktopIconView::ReadViewState(WindowHandle view) {
+  ViewState state;
+  state.auto_arrange = (port_.GetStyle(view) & kAutoArrangeStyle) != 0;
+  const auto extended = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetExtendedListViewStyle, 0, 0));
+  state.snap_to_grid = (extended & kSnapToGrid) != 0;
+  state.text_colour = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetTextColor, 0, 0));
+  state.background_colour = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetTextBkColor, 0, 0));
+  return state;
+}
+
+std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
+  if (view == 0) return std::nullopt;
+  const std::int32_t n = GetItemCount(view);
+  if (n > kMostIconsRead) return std::nullopt;
+  DesktopContents contents;
+  contents.view = ReadViewState(view);
+  if (n <= 0) return contents;
+
+  const OpenedProcess process(port_, view);
+  if (process.get() == 0) return std::nullopt;
+  const int bits = process.PointerBits();
+
+  // The records side by side first, so that one write puts them all in place; the
+  // points and the labels after them, filled by the view, come back with one read.
+  constexpr std::size_t kPointSize = 8;  // POINT: two 32-bit coordinates
+  const auto count = static_cast<std::size_t>(n);
+  const std::size_t record_size = LabelRequestLayoutFor(bits).record_size;
+  const std::size_t points_at = count * record_size;
+  const std::size_t labels_at = points_at + count * kPointSize;
+  const std::size_t block_size = labels_at + count * kSnapshotLabelRoom;
+  CommittedBlock block(port_, process, block_size);
+  if (block.at() == 0) return std::nullopt;
+
+  std::vector<std::uint8_t> bytes(block_size);
+  for (std::size_t i = 0; i < count; ++i) {
+    PutLabelRequest(bits, bytes.data() + i * record_size, block.at() + labels_at + i * kSnapshotLabelRoom, 0,
+                    static_cast<std::int32_t>(kSnapshotLabelRoom));
+  }
+  if (!block.Write(0, bytes.data(), points_at)) return std::nullopt;
+
+  std::size_t present = count;
+  block.Send([&] {
+    for (std::size_t i = 0; i < count; ++i) {
+      const RemoteAddress point = block.at() + points_at + i * kPointSize;
+      // Refused only for an index past the view's end: the desktop lost icons since
+      // the count, and the ones from here on are not there to be read.
+      if (port_.Send(view, lvm::kGetItemPosition, i, static_cast<std::intptr_t>(point)) == 0) {
+        present = std::min(present, i);
+      }
+      port_.Send(view, lvm::kGetItemTextA, i, static_cast<std::intptr_t>(block.at() + i * record_size));
+    }
+  });
+  if (!block.Read(0, bytes.data(), block_size)) return std::nullopt;
+
+  contents.icons.resize(present);
+  for (std::size_t i = 0; i < present; ++i) {
+    IconReading& icon = contents.icons[i];
+    std::int32_t xy[2];
+    std::memcpy(xy, bytes.data() + points_at + i * kPointSize, sizeof xy);
+    icon.x = xy[0];
+    icon.y = xy[1];
+    // Wine fills the whole room of a label that does not fit, without a terminator:
+    // the last byte is never part of the label.
+    const char* label = reinterpret_cast<const char*>(bytes.data() + labels_at + i * kSnapshotLabelRoom);
+    const void* end = std::memchr(label, 0, kSnapshotLabelRoom - 1);
+    icon.label.assign(label, end != nullptr ? static_cast<const char*>(end) : label + kSnapshotLabelRoom - 1);
+  }
+  return contents;
+}
+
+// The style word is written only when the bit changes: each SetWindowLongA on the
+// shell's view costs two cross-process messages (WM_STYLECHANGING, WM_STYLECHANGED),
+// and one that leaves the word as it was changes nothing. The extended style is set
+// with one message under a mask, whatever it was.
+void DesktopIconView::SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid) {
+  const std::uint32_t style = port_.GetStyle(view);
+  const std::uint32_t wanted = auto_arrange ? (style | kAutoArrangeStyle) : (style & ~kAutoArrangeStyle);
+  if (wanted != style) port_.SetStyle(view, wanted);
+  const std::uint32_t snap = snap_to_grid ? kSnapToGrid : 0;
+  port_.Send(view, lvm::kSetExtendedListViewStyle, kSnapToGrid, static_cast<std::intptr_t>(snap));
+}
+
+void DesktopIconView::FreePlacement(WindowHandle view) {
+  if (view != 0) SetPlacementBits(view, false, false);
+}
+
+void DesktopIconView::ApplyViewState(WindowHandle view, const ViewState& state) {
+  if (view == 0) return;
+  SetPlacementBits(view, state.auto_arrange, state.snap_to_grid);
+  SetColoursAndRedraw(view, state.text_colour, state.background_colour);
+}
+
+DisplayConfiguration DesktopIconView::ReadDisplay() {
+  DisplayConfiguration display;
+  display.work_area = WorkArea();
+  display.screen_width = port_.GetMetric(SystemMetric::ScreenWidth);
+  display.screen_height = port_.GetMetric(SystemMetric::ScreenHeight);
+  display.dpi = port_.SystemDpi();
+  display.monitors = port_.GetMetric(SystemMetric::MonitorCount);
+  return display;
 }
 
 Rect DesktopIconView::WorkArea() {

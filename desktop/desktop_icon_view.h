@@ -34,9 +34,12 @@ class DesktopIconView {
                                  std::int32_t size);
 
   // Every icon's label and position and the view's state, in one pass: one block in
-  // the shell's process for all the points and labels, the messages, one read back.
-  // Empty when there is no view or the shell's process cannot be read. Throws
-  // ShellNotAnswering as the figures' messages do.
+  // the shell's process for all the records, points and labels, one write of the
+  // records, two messages an icon, one read back. A view that answers a negative
+  // count reads as empty; icons that vanish mid-read (the view refuses their
+  // position) are left out. Empty when there is no view, the count passes
+  // kMostIconsRead, or the shell's process cannot be opened, given the block, written
+  // or read. Throws ShellNotAnswering as the figures' messages do.
   std::optional<DesktopContents> ReadDesktop(WindowHandle view);
   // Clears LVS_AUTOARRANGE and LVS_EX_SNAPTOGRID on `view`, so that positions set
   // next stay where they are put.
@@ -44,6 +47,10 @@ class DesktopIconView {
   // Puts back the arrangement bits and label colours of `state`, then asks the view to
   // redraw every item.
   void ApplyViewState(WindowHandle view, const ViewState& state);
+
+  // The most icons ReadDesktop takes a count for: far beyond any real desktop, and
+  // its block (at most 356 bytes an icon) stays under 36 MB in the shell's process.
+  static constexpr std::int32_t kMostIconsRead = 100000;
   // The work area, the primary screen, the DPI and the number of monitors now.
   DisplayConfiguration ReadDisplay();
 
@@ -57,6 +64,9 @@ class DesktopIconView {
 
  private:
   WindowHandle FindMovedListView(WindowHandle progman);
+  ViewState ReadViewState(WindowHandle view);
+  void SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid);
+  void SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour, std::uint32_t background_colour);
 
   DesktopPort& port_;
 };

@@ -1,7 +1,7 @@
 // The narrow seam between Vandrel and the desktop it works on. Everything a figure
 // touches outside the program goes through DesktopPort: finding windows, their
-// style words, list-view messages, the few process-memory calls of the label read,
-// the work area, the system metrics and the modal message box.
+// style words, list-view messages, the few process-memory calls of the label reads,
+// the work area, the system metrics and DPI, and the modal message box.
 //
 // Three implementations: the Win32 backend (the product), an in-memory desktop that
 // answers like the shell's list view, and a recorder that logs every call in order.
@@ -39,6 +39,7 @@ enum class SystemMetric : int {
   IconWidth = 11,         // SM_CXICON
   IconHeight = 12,        // SM_CYICON
   IconSpacingY = 39,      // SM_CYICONSPACING
+  MonitorCount = 80,      // SM_CMONITORS
 };
 
 // List-view messages (the ANSI entries where there are two).
@@ -103,7 +104,7 @@ class DesktopPort {
   virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                              std::intptr_t lparam) = 0;
 
-  // --- Another process's memory (the label read) ---
+  // --- Another process's memory (the label reads) ---
   // GetWindowThreadProcessId: the owner's process id, 0 for no window.
   virtual std::uint32_t WindowProcessId(WindowHandle window) = 0;
   virtual ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) = 0;
@@ -123,6 +124,8 @@ class DesktopPort {
   // SystemParametersInfoA(SPI_GETWORKAREA); false when the read failed.
   virtual bool ReadWorkArea(Rect& area) = 0;
   virtual std::int32_t GetMetric(SystemMetric metric) = 0;
+  // The system's DPI (GetDpiForSystem where there is one), which a layout is made for.
+  virtual std::uint32_t SystemDpi() = 0;
   // A modal box with an OK button and the application title; returns when closed.
   virtual void ShowMessage(std::u16string_view text) = 0;
   // Text in the system's ANSI code page, as the shell's labels come, decoded.

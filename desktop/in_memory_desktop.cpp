@@ -135,7 +135,7 @@ std::intptr_t InMemoryDesktop::Answer(std::uint32_t message, std::uintptr_t wpar
   const std::uint32_t low = static_cast<std::uint32_t>(lparam);
   switch (message) {
     case lvm::kGetItemCount:
-      return static_cast<std::intptr_t>(icons_.size());
+      return reported_count_ ? *reported_count_ : static_cast<std::intptr_t>(icons_.size());
     case lvm::kSetItemPosition: {
       const auto index = static_cast<std::int32_t>(static_cast<std::uint32_t>(wparam));
       if (index < 0 || static_cast<std::size_t>(index) >= icons_.size()) return 0;
@@ -289,9 +289,12 @@ std::int32_t InMemoryDesktop::GetMetric(SystemMetric metric) {
     case SystemMetric::IconWidth:
     case SystemMetric::IconHeight: return 32;
     case SystemMetric::IconSpacingY: return 75;
+    case SystemMetric::MonitorCount: return 1;
   }
   return 0;
 }
+
+std::uint32_t InMemoryDesktop::SystemDpi() { return dpi_; }
 
 // The in-memory shell's code page is Latin-1: each byte is its own character.
 std::u16string InMemoryDesktop::FromAnsi(std::string_view bytes) {

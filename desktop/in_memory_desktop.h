@@ -1,7 +1,7 @@
 // A desktop held in memory that answers like the Windows shell: a window tree with
 // the shell's "Progman" window (in any of the layouts Windows has used), a list view
 // with icons, label texts, colours, style bits and spacing, the shell's process
-// memory for the label read, the work area and the system metrics. The figures run
+// memory for the label reads, the work area, the system metrics and DPI. The figures run
 // against it in unit tests exactly as they run against the real shell.
 #pragma once
 
@@ -47,10 +47,14 @@ class InMemoryDesktop : public DesktopPort {
   void SetWorkArea(Rect area) { work_area_ = area; }
   void FailWorkAreaRead(bool fail) { work_area_fails_ = fail; }
   void SetMetric(SystemMetric metric, std::int32_t value) { metrics_[metric] = value; }
+  void SetSystemDpi(std::uint32_t dpi) { dpi_ = dpi; }
   void SetSpacing(bool small, std::uint16_t cx, std::uint16_t cy);
   void SetShellPointerBits(int bits) { shell_pointer_bits_ = bits; }
   void FailOpenProcess(bool fail) { open_fails_ = fail; }
   void FailCommit(bool fail) { commit_fails_ = fail; }
+  // The view answers LVM_GETITEMCOUNT with this rather than its icon count, as a view
+  // whose icons come and go between two messages, or that answers nonsense, would.
+  void ReportItemCount(std::optional<std::intptr_t> count) { reported_count_ = count; }
   // Wine's list view fills every byte of a label that does not fit, without a terminator.
   void FillOverlongLabels(bool fill) { fill_overlong_labels_ = fill; }
   // The view answers this many more messages, then stops answering, as a hung shell
@@ -97,6 +101,7 @@ class InMemoryDesktop : public DesktopPort {
   void CloseProcess(ProcessHandle process) override;
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
+  std::uint32_t SystemDpi() override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
 
@@ -135,6 +140,8 @@ class InMemoryDesktop : public DesktopPort {
   Rect work_area_{0, 0, 1024, 738};
   bool work_area_fails_ = false;
   std::map<SystemMetric, std::int32_t> metrics_;
+  std::uint32_t dpi_ = 96;
+  std::optional<std::intptr_t> reported_count_;
 
   int shell_pointer_bits_ = 64;
   bool open_fails_ = false;

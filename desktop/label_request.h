@@ -22,8 +22,13 @@ struct LabelRequestLayout {
 // field the view might touch overlaps the text area.
 LabelRequestLayout LabelRequestLayoutFor(int pointer_bits);
 
-// The record to place at `block`: iSubItem, pszText = block + record size, and
-// cchTextMax = capacity; every other byte zero.
+// Fills the layout's record_size bytes at `record`: iSubItem, pszText = text (an
+// address in the reader's process), cchTextMax = capacity; every other byte zero.
+// A whole-desktop read lays many records side by side, each naming its own text area.
+void PutLabelRequest(int pointer_bits, std::uint8_t* record, std::uint64_t text, std::int32_t subitem,
+                     std::int32_t capacity);
+
+// The record to place at `block`, its text area right behind it.
 std::vector<std::uint8_t> BuildLabelRequest(int pointer_bits, std::uint64_t block, std::int32_t subitem,
                                             std::int32_t capacity);
 

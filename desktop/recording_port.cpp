@@ -31,6 +31,7 @@ std::string MetricName(SystemMetric metric) {
     case SystemMetric::IconWidth: return "SM_CXICON";
     case SystemMetric::IconHeight: return "SM_CYICON";
     case SystemMetric::IconSpacingY: return "SM_CYICONSPACING";
+    case SystemMetric::MonitorCount: return "SM_CMONITORS";
   }
   return std::to_string(static_cast<int>(metric));
 }
@@ -198,6 +199,12 @@ bool RecordingPort::ReadWorkArea(Rect& area) {
 std::int32_t RecordingPort::GetMetric(SystemMetric metric) {
   const std::int32_t r = inner_.GetMetric(metric);
   Log("GetSystemMetrics(" + MetricName(metric) + ") = " + std::to_string(r));
+  return r;
+}
+
+std::uint32_t RecordingPort::SystemDpi() {
+  const std::uint32_t r = inner_.SystemDpi();
+  Log("GetDpiForSystem() = " + std::to_string(r));
   return r;
 }
 

@@ -13,6 +13,13 @@ WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window)
 HANDLE Process(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
 void* Address(RemoteAddress at) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(at)); }
 
+template <class F>
+F Lookup(const wchar_t* module, const char* name) {
+  HMODULE loaded = GetModuleHandleW(module);
+  if (loaded == nullptr) loaded = LoadLibraryW(module);
+  return loaded != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(loaded, name))) : nullptr;
+}
+
 }  // namespace
 
 WindowHandle Win32DesktopPort::FindTopLevel(std::string_view class_name) {
@@ -118,6 +125,27 @@ bool Win32DesktopPort::ReadWorkArea(Rect& area) {
 }
 
 std::int32_t Win32DesktopPort::GetMetric(SystemMetric metric) { return GetSystemMetrics(static_cast<int>(metric)); }
+
+std::uint32_t Win32DesktopPort::SystemDpi() {
+  // Both looked up at run time: GetDpiForSystem is Windows 10 1607 and later, and
+  // GetDeviceCaps would make every program that uses the port link gdi32 for a
+  // fallback (gdi32 is loaded with user32 in any case). The program is per-monitor
+  // aware, so the screen DC answers the system DPI too, not a virtualised 96.
+  using GetDpiForSystemFn = UINT(WINAPI*)();
+  using GetDeviceCapsFn = int(WINAPI*)(HDC, int);
+  static const auto get_dpi_for_system = Lookup<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
+  static const auto get_device_caps = Lookup<GetDeviceCapsFn>(L"gdi32.dll", "GetDeviceCaps");
+  if (get_dpi_for_system != nullptr) {
+    const UINT dpi = get_dpi_for_system();
+    if (dpi != 0) return dpi;
+  }
+  int dpi = 0;
+  if (HDC screen = get_device_caps != nullptr ? GetDC(nullptr) : nullptr; screen != nullptr) {
+    dpi = get_device_caps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? static_cast<std::uint32_t>(dpi) : 96;
+}
 
 std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) {
   if (bytes.empty()) return {};

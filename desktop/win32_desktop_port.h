@@ -41,6 +41,7 @@ class Win32DesktopPort : public DesktopPort {
   void CloseProcess(ProcessHandle process) override;
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
+  std::uint32_t SystemDpi() override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
 

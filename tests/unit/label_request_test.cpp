@@ -37,6 +37,11 @@ TEST(LabelRequest, ReadsBackAsTheViewWould) {
     EXPECT_EQ(parsed.subitem, -1);
     EXPECT_EQ(parsed.text, block + LabelRequestLayoutFor(bits).record_size);
     EXPECT_EQ(parsed.capacity, 100);
+    // Placed among other records, a record names the text area it is given and keeps
+    // no byte of what was there before.
+    std::vector<std::uint8_t> among(record.size(), 0xAA);
+    PutLabelRequest(bits, among.data(), block + 0x1000, -1, 100);
+    EXPECT_EQ(among, BuildLabelRequest(bits, block + 0x1000 - record.size(), -1, 100));
   }
 }
 
