@@ -1,19 +1,30 @@
 // Writing a file so that it is either the old one or the new one, never half of each.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
 namespace vandrel::layouts {
 
-// Writes `bytes` to a temporary file beside `path`, flushes it, then moves it over
-// `path` (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH on
-// Windows, rename elsewhere). Throws std::filesystem::filesystem_error; on failure the
-// temporary file is removed and `path` is as it was.
+// Writes `bytes` to a temporary file beside `path`, flushes it to the disk, then moves
+// it over `path` (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+// on Windows, rename elsewhere). Throws std::filesystem::filesystem_error; on failure
+// the temporary file is removed and `path` is as it was.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Moves `from` to `to` only if `to` does not exist yet: false when it does, or when
-// `from` is gone (another process took it first).
+// `from` is gone (another process took it first). Throws filesystem_error otherwise.
 bool MoveIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
+
+std::uint32_t CurrentProcessId();
+
+// A number no other call in this process gets: with the process id it names a file
+// that no other writer on the machine picks at the same time.
+inline std::uint64_t NextSerial() {
+  static std::atomic<std::uint64_t> serial{0};
+  return serial.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 }  // namespace vandrel::layouts

@@ -1,1 +1,75 @@
-// (being written)
+// The only file of layouts/ that talks to Windows itself.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <string>
+#include <system_error>
+
+#include "layouts/atomic_file.h"
+
+namespace vandrel::layouts {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void Fail(const char* what, const fs::path& path, DWORD error) {
+  throw fs::filesystem_error(what, path, std::error_code(static_cast<int>(error), std::system_category()));
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  fs::path temporary = path;
+  temporary += L"." + std::to_wstring(CurrentProcessId()) + L"-" + std::to_wstring(NextSerial()) + L".tmp";
+
+  const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail("Cannot create a file", temporary, GetLastError());
+  // Flushed before the move: a crash right after it must not leave an empty file.
+  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  const DWORD write_error = GetLastError();
+  CloseHandle(file);
+  if (!written) {
+    DeleteFileW(temporary.c_str());
+    Fail("Cannot write a file", temporary, write_error);
+  }
+  // Another process reading the old file holds it open without FILE_SHARE_DELETE for
+  // the moment the read takes: the move is tried again a few times.
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
+  DeleteFileW(temporary.c_str());
+  Fail("Cannot replace a file", path, error);
+}
+
+bool MoveIfAbsent(const fs::path& from, const fs::path& to) {
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing target.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_FILE_NOT_FOUND) return false;
+    // Another process moving or deleting the same file holds it for a moment.
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
+  Fail("Cannot move a file", from, error);
+}
+
+}  // namespace vandrel::layouts

@@ -1,1 +1,258 @@
-// (being written)
+#include "layouts/layout_file.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "layouts/atomic_file.h"
+
+namespace vandrel::layouts {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using nlohmann::ordered_json;
+
+// Why a file cannot be used; the file's name is put in front once, at the top.
+class Refusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Refuse(const std::string& why) { throw Refusal(why); }
+
+LayoutFileError FileError(std::string_view file, std::string_view why) {
+  return LayoutFileError("Cannot use the layout file \"" + std::string(file) + "\": " + std::string(why) + ".");
+}
+
+// --- Writing ---
+
+ordered_json RectJson(const Rect& r) {
+  return {{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}};
+}
+
+std::string Dump(const ordered_json& value, int indent = -1) {
+  return value.dump(indent, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// --- Reading: every member checked for presence, type and range ---
+
+// "display.work_area.left", "icons[3].x": where in the file a fault is.
+std::string Where(std::string_view parent, std::string_view key) {
+  return parent.empty() ? std::string(key) : std::string(parent) + "." + std::string(key);
+}
+
+const json& Member(const json& object, std::string_view parent, const char* key) {
+  const auto it = object.find(key);
+  if (it == object.end()) Refuse(Where(parent, key) + " is missing");
+  return *it;
+}
+
+const json& ObjectMember(const json& object, std::string_view parent, const char* key) {
+  const json& value = Member(object, parent, key);
+  if (!value.is_object()) Refuse(Where(parent, key) + " is not an object");
+  return value;
+}
+
+template <typename T>
+T Integer(const json& object, std::string_view parent, const char* key, T low = std::numeric_limits<T>::min(),
+          T high = std::numeric_limits<T>::max()) {
+  const json& value = Member(object, parent, key);
+  if (!value.is_number_integer()) Refuse(Where(parent, key) + " is not an integer");
+  // Compared in the number's own type: no conversion can wrap before the check.
+  const auto within = [&](auto n) { return std::cmp_greater_equal(n, low) && std::cmp_less_equal(n, high); };
+  if (value.is_number_unsigned()) {
+    const auto n = value.get<std::uint64_t>();
+    if (within(n)) return static_cast<T>(n);
+  } else {
+    const auto n = value.get<std::int64_t>();
+    if (within(n)) return static_cast<T>(n);
+  }
+  Refuse(Where(parent, key) + " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+}
+
+bool Boolean(const json& object, std::string_view parent, const char* key) {
+  const json& value = Member(object, parent, key);
+  if (!value.is_boolean()) Refuse(Where(parent, key) + " is not true or false");
+  return value.get<bool>();
+}
+
+std::string Text(const json& object, std::string_view parent, const char* key) {
+  const json& value = Member(object, parent, key);
+  if (!value.is_string()) Refuse(Where(parent, key) + " is not a string");
+  return value.get<std::string>();
+}
+
+Rect ReadRect(const json& object, std::string_view parent, const char* key) {
+  const json& r = ObjectMember(object, parent, key);
+  const std::string where = Where(parent, key);
+  return Rect{Integer<std::int32_t>(r, where, "left"), Integer<std::int32_t>(r, where, "top"),
+              Integer<std::int32_t>(r, where, "right"), Integer<std::int32_t>(r, where, "bottom")};
+}
+
+DisplayConfiguration ReadDisplay(const json& doc) {
+  const json& d = ObjectMember(doc, "", "display");
+  DisplayConfiguration display;
+  display.work_area = ReadRect(d, "display", "work_area");
+  display.screen_width = Integer<std::int32_t>(d, "display", "screen_width");
+  display.screen_height = Integer<std::int32_t>(d, "display", "screen_height");
+  display.dpi = Integer<std::uint32_t>(d, "display", "dpi");
+  display.monitors = Integer<std::int32_t>(d, "display", "monitors");
+  return display;
+}
+
+ViewState ReadView(const json& doc) {
+  const json& v = ObjectMember(doc, "", "view");
+  ViewState view;
+  view.auto_arrange = Boolean(v, "view", "auto_arrange");
+  view.snap_to_grid = Boolean(v, "view", "snap_to_grid");
+  view.text_colour = Integer<std::uint32_t>(v, "view", "text_colour");
+  view.background_colour = Integer<std::uint32_t>(v, "view", "background_colour");
+  return view;
+}
+
+std::vector<IconPlace> ReadIcons(const json& doc) {
+  const json& list = Member(doc, "", "icons");
+  if (!list.is_array()) Refuse("icons is not an array");
+  std::vector<IconPlace> icons;
+  icons.reserve(list.size());
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string where = "icons[" + std::to_string(i) + "]";
+    const json& icon = list[i];
+    if (!icon.is_object()) Refuse(where + " is not an object");
+    icons.push_back(IconPlace{Text(icon, where, "label"), Integer<std::int32_t>(icon, where, "occurrence", 0),
+                              Integer<std::int32_t>(icon, where, "x"), Integer<std::int32_t>(icon, where, "y")});
+  }
+  // An icon is known by its label and occurrence: two records of one icon would
+  // leave it unclear where it goes.
+  std::vector<const IconPlace*> sorted(icons.size());
+  std::transform(icons.begin(), icons.end(), sorted.begin(), [](const IconPlace& p) { return &p; });
+  const auto key = [](const IconPlace* p) { return std::tie(p->label, p->occurrence); };
+  std::sort(sorted.begin(), sorted.end(), [&](const IconPlace* a, const IconPlace* b) { return key(a) < key(b); });
+  const auto twin = std::adjacent_find(sorted.begin(), sorted.end(),
+                                       [&](const IconPlace* a, const IconPlace* b) { return key(a) == key(b); });
+  if (twin != sorted.end()) {
+    Refuse("the icon " + Dump((*twin)->label) + " with occurrence " +
+           std::to_string((*twin)->occurrence) + " is listed twice");
+  }
+  return icons;
+}
+
+// Reads at most one byte past the limit, so that a huge file costs no more than that.
+std::string ReadBytes(const fs::path& path, std::string_view shown_as) {
+  std::ifstream in(path, std::ios::binary);
+  // On Windows a file is not opened while another process has it open to move or
+  // delete it, which takes a moment only.
+  for (int attempt = 0; !in && attempt < 10; ++attempt) {
+    std::error_code error;
+    if (!fs::exists(path, error)) throw FileError(shown_as, "it does not exist");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    in.open(path, std::ios::binary);
+  }
+  if (!in) throw FileError(shown_as, "it cannot be opened");
+  std::string bytes(kMaxFileBytes + 1, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad()) throw FileError(shown_as, "it cannot be read");
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+}  // namespace
+
+std::string FormatLayout(const LayoutRecord& record) {
+  const Snapshot& s = record.snapshot;
+  ordered_json head = {
+      {"format", kFormatName},
+      {"version", kFormatVersion},
+      {"name", record.name},
+      {"original", record.original},
+      {"taken_at", s.taken_at},
+      {"display",
+       {{"work_area", RectJson(s.display.work_area)},
+        {"screen_width", s.display.screen_width},
+        {"screen_height", s.display.screen_height},
+        {"dpi", s.display.dpi},
+        {"monitors", s.display.monitors}}},
+      {"view",
+       {{"auto_arrange", s.view.auto_arrange},
+        {"snap_to_grid", s.view.snap_to_grid},
+        {"text_colour", s.view.text_colour},
+        {"background_colour", s.view.background_colour}}},
+  };
+  // Indented, but one line per icon: readable, and a third of the size of every
+  // member on its own line.
+  std::string text = Dump(head, 1);
+  text.resize(text.size() - 2);  // the closing "\n}"
+  text += ",\n \"icons\": [";
+  const char* separator = "\n  ";
+  for (const IconPlace& icon : s.icons) {
+    text += separator;
+    text += Dump({{"label", icon.label}, {"occurrence", icon.occurrence}, {"x", icon.x}, {"y", icon.y}});
+    separator = ",\n  ";
+  }
+  text += s.icons.empty() ? "]\n}\n" : "\n ]\n}\n";
+  return text;
+}
+
+LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
+  try {
+    if (bytes.size() > kMaxFileBytes) {
+      Refuse("it is larger than " + std::to_string(kMaxFileBytes >> 20) + " MB, far more than any desktop needs");
+    }
+    json doc;
+    try {
+      doc = json::parse(bytes.begin(), bytes.end());
+    } catch (const json::parse_error& e) {
+      if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) Refuse("it is empty");
+      if (e.byte > bytes.size()) Refuse("it ends too early (cut short?)");
+      Refuse("it is not JSON (at byte " + std::to_string(e.byte) + ")");
+    }
+    if (!doc.is_object()) Refuse("it is not a Vandrel layout");
+    const auto format = doc.find("format");
+    if (format == doc.end() || !format->is_string() || *format != kFormatName) {
+      Refuse("it is not a Vandrel layout (no \"format\": \"" + std::string(kFormatName) + "\")");
+    }
+    const auto version = doc.find("version");
+    if (version == doc.end() || !version->is_number_integer() || *version != kFormatVersion) {
+      Refuse("it is of another version (" + (version == doc.end() ? std::string("none") : Dump(*version)) +
+             "); this Vandrel reads version " + std::to_string(kFormatVersion));
+    }
+    LayoutRecord record;
+    record.name = Text(doc, "", "name");
+    record.original = Boolean(doc, "", "original");
+    record.snapshot.taken_at = Integer<std::int64_t>(doc, "", "taken_at");
+    record.snapshot.display = ReadDisplay(doc);
+    record.snapshot.view = ReadView(doc);
+    record.snapshot.icons = ReadIcons(doc);
+    return record;
+  } catch (const Refusal& refusal) {
+    throw FileError(file, refusal.what());
+  } catch (const json::exception& e) {
+    // Every member is checked before it is used; this is a fault missed there.
+    throw FileError(file, e.what());
+  }
+}
+
+LayoutRecord ReadLayoutFile(const fs::path& path) { return ReadLayoutFile(path, PathText(path)); }
+
+LayoutRecord ReadLayoutFile(const fs::path& path, std::string_view shown_as) {
+  return ParseLayout(ReadBytes(path, shown_as), shown_as);
+}
+
+void WriteLayoutFile(const fs::path& path, const LayoutRecord& record) {
+  WriteFileAtomically(path, FormatLayout(record));
+}
+
+std::string PathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path PathFromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+}  // namespace vandrel::layouts

@@ -32,13 +32,21 @@ class LayoutFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Text that is not valid UTF-8 is written with U+FFFD in place of the bad bytes.
 std::string FormatLayout(const LayoutRecord& record);
 // Throws LayoutFileError; `file` names the source in the message.
 LayoutRecord ParseLayout(std::string_view bytes, std::string_view file);
 
 LayoutRecord ReadLayoutFile(const std::filesystem::path& path);
+// The same, naming the file `shown_as` in errors (a file read under a temporary name).
+LayoutRecord ReadLayoutFile(const std::filesystem::path& path, std::string_view shown_as);
 // A temporary file in the same folder, then a replacing move: a crash or a full disk
 // leaves the previous file whole.
 void WriteLayoutFile(const std::filesystem::path& path, const LayoutRecord& record);
+
+// Paths to and from UTF-8, whatever the system's code page: a Chinese user name in the
+// data folder or a Chinese layout name must neither throw nor turn into question marks.
+std::string PathText(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(std::string_view text);
 
 }  // namespace vandrel::layouts

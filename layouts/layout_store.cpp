@@ -1,1 +1,314 @@
-// (being written)
+#include "layouts/layout_store.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <system_error>
+
+#include "layouts/atomic_file.h"
+
+namespace vandrel::layouts {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A claim older than this belongs to a process that ended mid-restore: a restore
+// takes seconds, even against a slow shell.
+constexpr std::chrono::minutes kAbandonedClaimAge{10};
+constexpr char kClaimMark[] = ".claimed-";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string FileStem(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string stem;
+  for (char c : name) {
+    c = LowerAscii(c);
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-') {
+      stem += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      stem += '%';
+      stem += kHex[byte >> 4];
+      stem += kHex[byte & 0xF];
+    }
+  }
+  return stem;
+}
+
+std::string FileName(const fs::path& path) { return PathText(path.filename()); }
+
+// Decodes one UTF-8 sequence at the front of `text`; false when it is not valid
+// (overlong forms and surrogates included).
+bool NextCodePoint(std::string_view& text, char32_t& c) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                     : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+  if (length == 0 || text.size() < length) return false;
+  c = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return false;
+    c = (c << 6) | (byte(i) & 0x3F);
+  }
+  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  text.remove_prefix(length);
+  return true;
+}
+
+// "CON", "com1.txt", "Lpt²": names Windows gives to devices, with any extension.
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  std::transform(stem.begin(), stem.end(), stem.begin(), LowerAscii);
+  for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (stem == device) return true;
+  }
+  if (stem.size() < 4 || (stem.compare(0, 3, "com") != 0 && stem.compare(0, 3, "lpt") != 0)) return false;
+  const std::string_view digit = std::string_view(stem).substr(3);
+  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+         digit == "\xC2\xB3";
+}
+
+std::int64_t NowNanoseconds() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+}
+
+std::string Digits(std::uint64_t value, std::size_t width) {
+  const std::string digits = std::to_string(value);
+  return std::string(width > digits.size() ? width - digits.size() : 0, '0') + digits;
+}
+
+std::optional<std::uint64_t> ParseDigits(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// "<20 digits>-<10 digits>-<20 digits>.json"
+constexpr std::size_t kEntryNameLength = 20 + 1 + 10 + 1 + 20 + 5;
+
+bool IsHistoryEntry(std::string_view name) {
+  if (name.size() != kEntryNameLength || name.substr(kEntryNameLength - 5) != ".json") return false;
+  for (std::size_t i = 0; i < kEntryNameLength - 5; ++i) {
+    const bool dash = i == 20 || i == 31;
+    if (dash ? name[i] != '-' : (name[i] < '0' || name[i] > '9')) return false;
+  }
+  return true;
+}
+
+std::string NewEntryName(std::uint64_t stamp) {
+  return Digits(stamp, 20) + "-" + Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20) + ".json";
+}
+
+std::vector<fs::path> FilesIn(const fs::path& folder) {
+  std::vector<fs::path> files;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    files.push_back(it->path());
+  }
+  return files;
+}
+
+}  // namespace
+
+std::string CheckLayoutName(std::string_view name) {
+  if (name.empty()) return "A layout name cannot be empty.";
+  if (name.size() > kMaxNameLength) {
+    return "A layout name can be at most " + std::to_string(kMaxNameLength) + " bytes of UTF-8 long; this one has " +
+           std::to_string(name.size()) + ".";
+  }
+  for (std::string_view rest = name; !rest.empty();) {
+    char32_t c = 0;
+    if (!NextCodePoint(rest, c)) return "A layout name must be valid UTF-8 text.";
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return "A layout name cannot hold control characters.";
+    if (std::u32string_view(U"\\/:*?\"<>|").find(c) != std::u32string_view::npos) {
+      return "A layout name cannot hold any of \\ / : * ? \" < > |";
+    }
+  }
+  if (name == "." || name.find("..") != std::string_view::npos) return "A layout name cannot be \".\" or hold \"..\".";
+  if (name.front() == ' ' || name.back() == ' ') return "A layout name cannot begin or end with a space.";
+  if (IsDeviceName(name)) return "\"" + std::string(name) + "\" is a name Windows keeps for a device.";
+  return {};
+}
+
+LayoutStore::LayoutStore(fs::path data) : data_(std::move(data)) {}
+
+fs::path LayoutStore::LayoutPath(std::string_view name) const {
+  const std::string why = CheckLayoutName(name);
+  if (!why.empty()) throw LayoutNameError(why);
+  return LayoutsFolder() / (FileStem(name) + ".json");
+}
+
+void LayoutStore::Save(const LayoutRecord& record) {
+  const fs::path path = LayoutPath(record.name);
+  fs::create_directories(path.parent_path());
+  WriteLayoutFile(path, record);
+}
+
+bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
+  const fs::path path = LayoutPath(record.name);
+  fs::create_directories(path.parent_path());
+  // Written whole under a name of its own first; the move then either makes it the
+  // layout or finds that another writer was first.
+  fs::path draft = path;
+  draft += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".new";
+  WriteLayoutFile(draft, record);
+  bool moved = false;
+  try {
+    moved = MoveIfAbsent(draft, path);
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(draft, ignored);
+    throw;
+  }
+  std::error_code ignored;
+  if (!moved) fs::remove(draft, ignored);
+  return moved;
+}
+
+LayoutRecord LayoutStore::Load(const std::string& name) const {
+  const fs::path path = LayoutPath(name);
+  std::error_code error;
+  if (!fs::exists(path, error)) throw LayoutNameError("There is no layout named \"" + name + "\".");
+  LayoutRecord record = ReadLayoutFile(path);
+  if (FileStem(record.name) != FileStem(name)) {
+    throw LayoutFileError("Cannot use the layout file \"" + PathText(path) + "\": it holds a layout of another name.");
+  }
+  return record;
+}
+
+bool LayoutStore::Exists(const std::string& name) const {
+  if (!CheckLayoutName(name).empty()) return false;
+  std::error_code error;
+  return fs::exists(LayoutPath(name), error);
+}
+
+std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
+  const std::string stem_prefix = FileStem(prefix);
+  std::vector<LayoutSummary> layouts;
+  for (const fs::path& path : FilesIn(LayoutsFolder())) {
+    if (path.extension() != ".json") continue;
+    const std::string stem = PathText(path.stem());
+    if (stem.compare(0, stem_prefix.size(), stem_prefix) != 0) continue;
+    try {
+      const LayoutRecord record = ReadLayoutFile(path);
+      if (!CheckLayoutName(record.name).empty() || FileStem(record.name) != stem) continue;
+      layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display,
+                                      record.snapshot.taken_at, record.snapshot.icons.size()});
+    } catch (const LayoutFileError&) {
+      // Left out here; loading it by name says what is wrong with it.
+    }
+  }
+  return layouts;
+}
+
+void LayoutStore::Delete(const std::string& name) {
+  const fs::path path = LayoutPath(name);
+  if (!fs::remove(path)) throw LayoutNameError("There is no layout named \"" + name + "\".");
+}
+
+std::vector<fs::path> LayoutStore::HistoryEntries() const {
+  std::vector<fs::path> entries = FilesIn(HistoryFolder());
+  std::erase_if(entries, [](const fs::path& p) { return !IsHistoryEntry(FileName(p)); });
+  std::sort(entries.begin(), entries.end(),
+            [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+  return entries;
+}
+
+void LayoutStore::Push(const Snapshot& snapshot) {
+  fs::create_directories(HistoryFolder());
+  std::vector<fs::path> entries = HistoryEntries();
+  // Never before the newest entry, even when the clock has been put back: Undo takes
+  // the last in name order.
+  auto stamp = static_cast<std::uint64_t>(NowNanoseconds());
+  if (!entries.empty()) {
+    const std::optional<std::uint64_t> newest = ParseDigits(FileName(entries.back()).substr(0, 20));
+    if (newest && *newest >= stamp) stamp = *newest + 1;
+  }
+  WriteLayoutFile(HistoryFolder() / NewEntryName(stamp), LayoutRecord{{}, false, snapshot});
+
+  entries = HistoryEntries();
+  if (entries.size() <= kHistoryLimit) return;
+  // Another process trimming at once removes some of the same files: that is no fault.
+  for (std::size_t i = 0; i < entries.size() - kHistoryLimit; ++i) {
+    std::error_code ignored;
+    fs::remove(entries[i], ignored);
+  }
+}
+
+std::size_t LayoutStore::HistorySize() const { return HistoryEntries().size(); }
+
+void LayoutStore::ReturnAbandonedClaims() const {
+  const auto oldest = static_cast<std::uint64_t>(
+      std::max<std::int64_t>(0, NowNanoseconds() - std::chrono::nanoseconds(kAbandonedClaimAge).count()));
+  for (const fs::path& path : FilesIn(HistoryFolder())) {
+    const std::string name = FileName(path);
+    const std::size_t mark = name.find(kClaimMark);
+    if (mark == std::string::npos || !IsHistoryEntry(name.substr(0, mark))) continue;
+    const std::optional<std::uint64_t> claimed_at = ParseDigits(name.substr(mark + sizeof kClaimMark - 1, 20));
+    if (!claimed_at || *claimed_at >= oldest) continue;
+    try {
+      MoveIfAbsent(path, path.parent_path() / name.substr(0, mark));
+    } catch (const fs::filesystem_error&) {
+      // Tried again at the next undo.
+    }
+  }
+}
+
+std::optional<LayoutStore::Claim> LayoutStore::ClaimNewest() {
+  ReturnAbandonedClaims();
+  const std::vector<fs::path> entries = HistoryEntries();
+  for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+    fs::path claimed = *entry;
+    claimed += kClaimMark + Digits(static_cast<std::uint64_t>(NowNanoseconds()), 20) + "-" +
+               Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20);
+    // Gone: another process has just claimed it, and the next one is ours to take.
+    if (!MoveIfAbsent(*entry, claimed)) continue;
+    try {
+      LayoutRecord record = ReadLayoutFile(claimed, PathText(*entry));
+      return Claim(std::move(claimed), *entry, std::move(record.snapshot));
+    } catch (...) {
+      try {
+        MoveIfAbsent(claimed, *entry);
+      } catch (const fs::filesystem_error&) {
+        // Put back by a later undo once the claim is old enough.
+      }
+      throw;
+    }
+  }
+  return std::nullopt;
+}
+
+LayoutStore::Claim::Claim(fs::path claimed, fs::path home, Snapshot snapshot)
+    : claimed_(std::move(claimed)), home_(std::move(home)), snapshot_(std::move(snapshot)) {}
+
+LayoutStore::Claim::Claim(Claim&& other) noexcept
+    : claimed_(std::move(other.claimed_)),
+      home_(std::move(other.home_)),
+      snapshot_(std::move(other.snapshot_)),
+      done_(other.done_) {
+  other.done_ = true;
+}
+
+LayoutStore::Claim::~Claim() {
+  if (done_) return;
+  try {
+    MoveIfAbsent(claimed_, home_);
+  } catch (...) {
+    // Put back by the next undo once the claim is old enough.
+  }
+}
+
+void LayoutStore::Claim::Commit() {
+  if (done_) return;
+  done_ = true;
+  std::error_code ignored;
+  fs::remove(claimed_, ignored);
+}
+
+}  // namespace vandrel::layouts

@@ -2,6 +2,16 @@
 // undo history as one file per entry under <data>/history/. Every Vandrel process
 // shares them: files are written whole and entries are claimed by an atomic move, so
 // two processes at once lose nothing.
+//
+// A layout's file name is its name with ASCII letters in lower case, a-z 0-9 _ - as
+// they are and every other byte as %XX: "Work 2" is "work%202.json", "桌面" is
+// "%E6%A1%8C%E9%9D%A2.json". Windows compares file names without regard to case, so
+// layout names compare so too (for the ASCII letters, the same on every system);
+// nothing else in a name can clash with another name, a device or a path. The name as
+// the user wrote it is kept inside the file.
+//
+// A history entry is named "<time in ns>-<process id>-<serial>.json", all digits, of
+// fixed widths: sorted by name, the entries are in the order they were pushed.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +19,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "layouts/layout_file.h"
@@ -47,11 +58,15 @@ class LayoutStore {
   // --- Named layouts ---
   // Saves (or replaces) the layout `name`. Throws LayoutNameError, filesystem_error.
   void Save(const LayoutRecord& record);
+  // Saves the layout only if there is none of that name yet, even with another process
+  // saving the same name at the same moment: false when there is.
+  bool SaveIfAbsent(const LayoutRecord& record);
   // Throws LayoutNameError when there is no such layout, LayoutFileError when its file is unusable.
   LayoutRecord Load(const std::string& name) const;
   bool Exists(const std::string& name) const;
-  // Every readable layout; unreadable files are left out (Load names them).
-  std::vector<LayoutSummary> List() const;
+  // Every readable layout, or those whose name starts with `prefix` (ignoring the case
+  // of ASCII letters); unreadable files are left out (Load names them).
+  std::vector<LayoutSummary> List(std::string_view prefix = {}) const;
   // Throws LayoutNameError when there is no such layout.
   void Delete(const std::string& name);
 
@@ -83,6 +98,12 @@ class LayoutStore {
   std::optional<Claim> ClaimNewest();
 
  private:
+  std::filesystem::path LayoutsFolder() const { return data_ / "layouts"; }
+  std::filesystem::path HistoryFolder() const { return data_ / "history"; }
+  std::filesystem::path LayoutPath(std::string_view name) const;
+  std::vector<std::filesystem::path> HistoryEntries() const;
+  void ReturnAbandonedClaims() const;
+
   std::filesystem::path data_;
 };
 

@@ -40,17 +40,30 @@ class Layouts {
   // Without a name: the newest layout saved for the current display configuration. A
   // layout of another display is restored after `warn`.
   std::string Restore(const std::optional<std::string>& name, const Warn& warn);
-  // The original layout of the current display configuration.
+  // The original of this display: the layout Vandrel saved before its first change
+  // here. Failing that, the layout named "original", or the original of another
+  // display, after `warn`.
   std::string RestoreOriginal(const Warn& warn);
   void Delete(const std::string& name);
   // Those of the current display configuration first, newest first within each part.
   std::vector<LayoutSummary> List();
-  // "1024x738 at 96 dpi, 1 monitor"
+  // "1024x738 at 96 dpi, 1 monitor": the work area's size.
   static std::string Describe(const DisplayConfiguration& display);
 
  private:
+  // The desktop as `now` shows it onto the history, and kept as the display's original
+  // when it has none.
+  void RecordBeforeChange(const Snapshot& now) noexcept;
+  void KeepOriginal(const Snapshot& now);
+  std::optional<LayoutSummary> FindOriginal(const DisplayConfiguration& display);
+  // One read of the desktop serves the history and the matching.
+  std::string RestoreRecord(const LayoutRecord& target, const Warn& warn);
+
   DesktopIconView& desktop_;
   LayoutStore& store_;
+  // The display whose original is known to be saved: no look in the folder before
+  // every figure.
+  std::optional<DisplayConfiguration> original_known_;
 };
 
 }  // namespace vandrel::layouts

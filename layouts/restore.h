@@ -34,7 +34,11 @@ struct RestoreResult {
   std::string Summary() const;
 };
 
-// Throws NoDesktopView, or ShellNotAnswering (the icons moved so far stay moved).
+// Reads the desktop once, matches, then places. Throws NoDesktopView, or
+// ShellNotAnswering (the icons moved so far stay moved).
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved);
+// The same onto the desktop as `now`, just taken, shows it: no second read for a
+// caller that has read the desktop for its own ends already.
+RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved, const Snapshot& now);
 
 }  // namespace vandrel::layouts

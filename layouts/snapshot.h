@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "desktop/desktop_contents.h"
@@ -39,5 +41,8 @@ Snapshot TakeSnapshot(DesktopIconView& desktop);
 
 // Labels decoded, occurrences numbered in index order.
 std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, const std::vector<IconReading>& icons);
+
+// A lone surrogate becomes U+FFFD, so that the text is always valid UTF-8.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace vandrel::layouts

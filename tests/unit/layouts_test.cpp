@@ -1,1 +1,214 @@
-// (being written)
+#include "layouts/layouts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "layouts/atomic_file.h"
+#include "test_desktop.h"
+
+namespace vandrel::layouts {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TestDesktop;
+
+struct Place {
+  std::string label;
+  int x, y;
+  friend bool operator==(const Place&, const Place&) = default;
+};
+
+// A desktop with its icons, a data folder of its own, and Vandrel's layouts over both.
+struct Bench {
+  explicit Bench(const std::vector<Place>& icons, fs::path data_in = {})
+      : data(data_in.empty() ? fs::temp_directory_path() / ("vandrel-layouts-" + std::to_string(CurrentProcessId()) +
+                                                            "-" + std::to_string(NextSerial()))
+                             : data_in) {
+    std::error_code ignored;
+    fs::remove_all(data, ignored);  // left by an earlier run that crashed, under the same process id
+    Lay(icons);
+  }
+  ~Bench() {
+    std::error_code ignored;
+    fs::remove_all(data, ignored);
+  }
+  void Lay(const std::vector<Place>& icons) {
+    d.shell.icons().clear();
+    for (const Place& p : icons) {
+      d.shell.icons().push_back({p.label, static_cast<std::int16_t>(p.x), static_cast<std::int16_t>(p.y)});
+    }
+  }
+  std::vector<Place> Icons() const {
+    std::vector<Place> out;
+    for (const DesktopIcon& i : d.shell.icons()) out.push_back({i.label, i.x, i.y});
+    return out;
+  }
+  void Scramble() {
+    for (DesktopIcon& icon : d.shell.icons()) icon.x = static_cast<std::int16_t>(icon.x + 333);
+    d.shell.set_style(d.shell.style() & ~kAutoArrangeStyle);
+    d.shell.set_extended_style(0);
+  }
+
+  fs::path data;
+  TestDesktop d;
+  LayoutStore store{data};
+  Layouts layouts{d.view, store};
+  std::vector<std::string> warnings;
+  Layouts::Warn warn = [this](std::string_view line) { warnings.emplace_back(line); };
+};
+
+// One read of the desktop (a position request per icon), the view freed before the
+// first placement.
+void ExpectOneReadThenFreePlacement(const TestDesktop& d) {
+  const std::vector<SentMessage>& m = d.recorder.messages();
+  const auto is = [](std::uint32_t message) { return [=](const SentMessage& s) { return s.message == message; }; };
+  EXPECT_EQ(std::count_if(m.begin(), m.end(), is(lvm::kGetItemPosition)), static_cast<long>(d.shell.icons().size()));
+  const auto first = std::find_if(m.begin(), m.end(), is(lvm::kSetItemPosition));
+  EXPECT_TRUE(std::any_of(m.begin(), first, [](const SentMessage& s) {
+    return s.message == lvm::kSetExtendedListViewStyle && s.wparam == kSnapToGrid && s.lparam == 0;
+  }));
+}
+
+const std::vector<Place> kDesk = {{"Recycle Bin", 10, 10}, {"a.txt", 80, 10}, {"a.txt", 160, 10},
+                                  {"Caf\xE9", 240, 10},    {"gone", 320, 10}};
+
+TEST(Undo, PutsEveryIconAndTheViewBackThenHasNothingLeft) {
+  Bench b(kDesk);
+  b.layouts.BeforeChange();
+  b.Scramble();
+  b.d.view.SetTextColor(0x123, 0x456);
+  b.d.recorder.Clear();
+  EXPECT_EQ(b.layouts.Undo(), "Restored 5 icons.");
+  ExpectOneReadThenFreePlacement(b.d);
+  EXPECT_EQ(b.Icons(), kDesk);
+  EXPECT_EQ(b.d.shell.style() & kAutoArrangeStyle, kAutoArrangeStyle);
+  EXPECT_EQ(b.d.shell.extended_style() & kSnapToGrid, kSnapToGrid);
+  EXPECT_EQ(b.d.shell.text_colour(), 0x00FFFFFFu);
+  EXPECT_EQ(b.d.shell.background_colour(), 0x00A56E3Au);
+  EXPECT_THROW(b.layouts.Undo(), NothingToUndo);
+
+  // The first change on this display kept the desktop as its original, labels in UTF-8.
+  const LayoutRecord original = b.store.Load("original");
+  EXPECT_TRUE(original.original);
+  EXPECT_EQ(original.snapshot.icons[3].label, "Caf\xC3\xA9");
+}
+
+TEST(Restore, MatchesLabelAndOccurrenceLeavesNewIconsAndCountsTheMissing) {
+  Bench b(kDesk);
+  EXPECT_EQ(b.layouts.Save("desk"), "Saved the layout \"desk\": 5 icons.");
+  const std::vector<Place> changed = {{"new", 99, 99}, {"a.txt", 1, 1}, {"Caf\xE9", 2, 2},
+                                      {"a.txt", 3, 3}, {"Recycle Bin", 4, 4}};
+  b.Lay(changed);
+  b.d.recorder.Clear();
+  EXPECT_EQ(b.layouts.Restore("DESK", b.warn), "Restored 4 icons; 1 icon of the layout is no longer on the desktop.");
+  EXPECT_EQ(b.Icons(), (std::vector<Place>{{"new", 99, 99}, {"a.txt", 80, 10}, {"Caf\xE9", 240, 10},
+                                           {"a.txt", 160, 10}, {"Recycle Bin", 10, 10}}));
+  EXPECT_TRUE(b.warnings.empty());
+  ExpectOneReadThenFreePlacement(b.d);
+  // A restore is a change like any other: undone, the desktop is as before it.
+  EXPECT_EQ(b.layouts.Undo(), "Restored 5 icons.");
+  EXPECT_EQ(b.Icons(), changed);
+}
+
+TEST(Restore, ALayoutOfAnotherDisplayOnlyByNameAndAfterAWarning) {
+  Bench b(kDesk);
+  b.d.shell.SetWorkArea({0, 0, 1920, 1080});
+  b.layouts.Save("big");
+  b.d.shell.SetWorkArea({0, 0, 1024, 738});
+  b.Scramble();
+  try {
+    b.layouts.Restore(std::nullopt, b.warn);
+    ADD_FAILURE();
+  } catch (const LayoutNameError& e) {
+    EXPECT_STREQ(e.what(), "There is no layout saved for this display (1024x738 at 96 dpi, 1 monitor).");
+  }
+  EXPECT_EQ(b.layouts.Restore("big", b.warn), "Restored 5 icons.");
+  EXPECT_EQ(b.warnings, std::vector<std::string>{"Layout \"big\" was saved for 1920x1080 at 96 dpi, 1 monitor; "
+                                                 "this display is 1024x738 at 96 dpi, 1 monitor."});
+  EXPECT_EQ(b.Icons(), kDesk);
+
+  // Without a name: the newest of this display; the list puts this display's first.
+  Snapshot old = b.store.Load("big").snapshot;
+  old.display = b.d.view.ReadDisplay();
+  old.taken_at = 1;
+  b.store.Save({"old", false, old});
+  b.layouts.Save("here");
+  b.Scramble();
+  EXPECT_EQ(b.layouts.Restore(std::nullopt, b.warn), "Restored 5 icons.");
+  EXPECT_EQ(b.Icons(), kDesk);
+  std::vector<std::string> names;
+  for (const LayoutSummary& s : b.layouts.List()) names.push_back(s.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"here", "original", "old", "big"}));
+}
+
+TEST(RestoreOriginal, TakesThisDisplaysOriginalThenTheLayoutNamedOriginal) {
+  Bench b(kDesk);
+  try {
+    b.layouts.RestoreOriginal(b.warn);
+    ADD_FAILURE();
+  } catch (const LayoutNameError& e) {
+    EXPECT_STREQ(e.what(), "There is no original layout yet: Vandrel has not changed this desktop.");
+  }
+  b.layouts.Save("original");  // the user's own: Vandrel keeps its original beside it
+  b.layouts.BeforeChange();
+  EXPECT_TRUE(b.store.Load("original 2").original);
+  b.d.shell.SetWorkArea({0, 0, 800, 600});
+  b.Scramble();
+  const std::vector<Place> scrambled = b.Icons();
+  b.layouts.BeforeChange();
+  b.layouts.BeforeChange();  // kept once only
+  EXPECT_EQ(b.store.Load("original 3").snapshot.display.work_area, (Rect{0, 0, 800, 600}));
+  EXPECT_FALSE(b.store.Exists("original 4"));
+
+  b.Lay(kDesk);
+  EXPECT_EQ(b.layouts.RestoreOriginal(b.warn), "Restored 5 icons.");
+  EXPECT_EQ(b.Icons(), scrambled);
+  EXPECT_TRUE(b.warnings.empty());
+
+  b.d.shell.SetWorkArea({0, 0, 640, 480});
+  b.layouts.RestoreOriginal(b.warn);
+  EXPECT_EQ(b.Icons(), kDesk);
+  EXPECT_EQ(b.warnings, std::vector<std::string>{"Layout \"original\" was saved for 1024x738 at 96 dpi, 1 monitor; "
+                                                 "this display is 640x480 at 96 dpi, 1 monitor."});
+}
+
+TEST(Layouts, AFolderThatCannotBeWrittenStopsNoChangeAndLeavesNothingToUndo) {
+  const fs::path file = fs::temp_directory_path() / ("vandrel-file-" + std::to_string(CurrentProcessId()));
+  std::ofstream(file) << "not a folder";
+  {
+    Bench b(kDesk, file / "data");
+    b.layouts.BeforeChange();
+    EXPECT_THROW(b.layouts.Undo(), NothingToUndo);
+    EXPECT_THROW(b.layouts.Save("x"), fs::filesystem_error);
+  }
+  fs::remove(file);
+  Bench none(kDesk);
+  TestDesktop no_shell(0, ShellLayout::None);
+  Layouts layouts(no_shell.view, none.store);
+  layouts.BeforeChange();
+  EXPECT_THROW(layouts.Save("x"), NoDesktopView);
+}
+
+TEST(MatchIcons, PairsEachSavedIconWithOneIconOfTheSameLabelAndOccurrence) {
+  const std::vector<IconPlace> now = {{"b", 0, 0, 0}, {"a", 0, 0, 0}, {"b", 1, 0, 0}, {"b", 2, 0, 0}, {"c", 0, 0, 0}};
+  const std::vector<IconPlace> saved = {{"a", 0, 1, 2}, {"b", 1, 3, 4}, {"b", 0, 5, 6}, {"d", 0, 7, 8}, {"a", 1, 9, 9}};
+  const RestorePlan plan = MatchIcons(now, saved);
+  EXPECT_EQ(plan.moves, (std::vector<Move>{{0, 5, 6}, {1, 1, 2}, {2, 3, 4}}));
+  EXPECT_EQ(plan.missing, 2);
+}
+
+TEST(Texts, SummariesDisplaysAndLabelsReadAsTheySay) {
+  EXPECT_EQ((RestoreResult{1, 0}).Summary(), "Restored 1 icon.");
+  EXPECT_EQ((RestoreResult{0, 1}).Summary(), "Restored 0 icons; 1 icon of the layout is no longer on the desktop.");
+  EXPECT_EQ((RestoreResult{12, 2}).Summary(), "Restored 12 icons; 2 icons of the layout are no longer on the desktop.");
+  EXPECT_EQ(Layouts::Describe({Rect{-1024, 0, 1920, 1040}, 1920, 1080, 144, 2}), "2944x1040 at 144 dpi, 2 monitors");
+  EXPECT_EQ(Layouts::Describe({Rect{INT32_MIN, 0, INT32_MAX, 0}, 0, 0, 96, 1}), "4294967295x0 at 96 dpi, 1 monitor");
+  EXPECT_EQ(Utf16ToUtf8(u"A\u00E9\u56DE\U0001F600"), "A\xC3\xA9\xE5\x9B\x9E\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b', char16_t(0xDC00)}),
+            "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace vandrel::layouts

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "layouts/atomic_file.h"
+#include "layouts/layout_store.h"
+#include "layouts/snapshot.h"
+
+namespace vandrel::layouts {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempFolder {
+  TempFolder() : path(fs::temp_directory_path() / ("vandrel-test-" + std::to_string(CurrentProcessId()) + "-" +
+                                                   std::to_string(NextSerial()))) {
+    fs::remove_all(path);  // left by an earlier run that crashed, under the same process id
+    fs::create_directories(path);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+};
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+Snapshot Sample(std::int64_t taken_at = 1700000000) {
+  Snapshot s;
+  s.display = {Rect{-1920, 0, 1024, 738}, 2944, 1080, 144, 2};
+  s.view = {true, false, 0x00FFFFFF, kNoColour};
+  s.icons = {{"Recycle Bin", 0, 10, 20},
+             {"回收站", 0, -32768, 32767},                         // CP936 label, as UTF-8
+             {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 0, 1, 2},  // CP1252: é € “
+             {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 1, 3, 4},
+             {"tab\t\"quote\" back\\slash", 0, INT32_MIN, INT32_MAX}};
+  s.taken_at = taken_at;
+  return s;
+}
+
+TEST(LayoutFile, RoundTripsEveryFieldThroughAFileWithAChineseName) {
+  TempFolder temp;
+  const LayoutRecord record{"桌面 Work", true, Sample(-5)};
+  EXPECT_EQ(ParseLayout(FormatLayout(record), "x"), record);
+  const fs::path path = temp.path / PathFromUtf8("布局.json");
+  WriteLayoutFile(path, record);
+  WriteLayoutFile(path, record);  // replaces
+  EXPECT_EQ(ReadLayoutFile(path), record);
+  EXPECT_EQ(PathText(path.filename()), "布局.json");
+  EXPECT_EQ(std::distance(fs::directory_iterator(temp.path), fs::directory_iterator()), 1);  // no temporary left
+
+  // Bytes that are not UTF-8 cannot reach the file as they are, and never stop the write.
+  LayoutRecord bad{"", false, Sample()};
+  bad.snapshot.icons = {{"a\xFF" "b", 0, 0, 0}};
+  EXPECT_EQ(ParseLayout(FormatLayout(bad), "x").snapshot.icons[0].label, "a\xEF\xBF\xBD" "b");
+}
+
+TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
+  const std::string good = FormatLayout(LayoutRecord{"n", false, Sample()});
+  const auto with = [&](const std::string& from, const std::string& to) {
+    std::string text = good;
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+  };
+  const struct { std::string bytes; const char* why; } cases[] = {
+      {good.substr(0, good.size() / 2), "ends too early"},
+      {"", "is empty"},
+      {"PK\x03\x04 zip", "is not JSON"},
+      {"[1, 2]", "not a Vandrel layout"},
+      {with("vandrel-layout", "other-layout"), "not a Vandrel layout"},
+      {with("\"version\": 1", "\"version\": 2"), "another version (2)"},
+      {with("\"version\": 1", "\"version\": \"1\""), "another version"},
+      {with("\"dpi\": 144", "\"dpi\": -1"), "display.dpi is out of range"},
+      {with("\"dpi\": 144", "\"dpi\": 1.5"), "display.dpi is not an integer"},
+      {with("\"x\":10", "\"x\":2147483648"), "icons[0].x is out of range"},
+      {with("\"x\":10", "\"x\":\"10\""), "icons[0].x is not an integer"},
+      {with("\"occurrence\":1", "\"occurrence\":-1"), "icons[3].occurrence is out of range"},
+      {with("\"occurrence\":1", "\"occurrence\":0"), "listed twice"},
+      {with("\"label\":\"Recycle Bin\",", ""), "icons[0].label is missing"},
+      {with("\"original\": false", "\"original\": 0"), "original is not true or false"},
+      {with("\"left\": -1920", "\"left\": null"), "display.work_area.left is not an integer"},
+      {with("\"icons\": [", "\"icons\": {\"a\": [") + "}", "icons is not an array"},
+      {std::string(kMaxFileBytes + 1, ' '), "larger than 8 MB"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ParseLayout(c.bytes, "C:\\data\\bad.json");
+      ADD_FAILURE() << "accepted: " << c.why;
+    } catch (const LayoutFileError& e) {
+      const std::string what = e.what();
+      EXPECT_NE(what.find("\"C:\\data\\bad.json\""), std::string::npos) << what;
+      EXPECT_NE(what.find(c.why), std::string::npos) << what;
+    }
+  }
+}
+
+TEST(LayoutNames, RefusesWhatWindowsCannotHoldOrShowAndNothingElse) {
+  for (const char* valid : {"Work", "original 2", "桌面布局", "a.b", "com10", "Con-fig", "lpt", "x%y"}) {
+    EXPECT_EQ(CheckLayoutName(valid), "") << valid;
+  }
+  const struct { std::string name; const char* why; } cases[] = {
+      {"", "empty"},
+      {std::string(65, 'a'), "at most 64 bytes"},
+      {"a/b", "\\ / :"}, {"a\\b", "\\ / :"}, {"c:", "\\ / :"}, {"why?", "\\ / :"}, {"a|b", "\\ / :"},
+      {"a\"b", "\\ / :"}, {"<a>", "\\ / :"}, {"*", "\\ / :"},
+      {"..", "\"..\""}, {"a..b", "\"..\""}, {".", "\"..\""},
+      {"a\tb", "control"}, {"a\x7F", "control"}, {"a\xC2\x85", "control"},
+      {"a\xFF", "UTF-8"}, {"\xC0\xAF", "UTF-8"}, {"\xED\xA0\x80", "UTF-8"}, {"\xE6\xA1", "UTF-8"},
+      {" a", "space"}, {"a ", "space"},
+      {"CON", "device"}, {"nul.txt", "device"}, {"Com1", "device"}, {"LPT9.x.y", "device"}, {"com\xC2\xB9", "device"},
+      {"conin$", "device"}, {"aux .txt", "device"},
+  };
+  for (const auto& c : cases) {
+    const std::string why = CheckLayoutName(c.name);
+    EXPECT_NE(why.find(c.why), std::string::npos) << c.name << ": " << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos);
+  }
+}
+
+TEST(LayoutStore, NamesAreOneFileEachAndCompareAsWindowsComparesThem) {
+  TempFolder temp;
+  LayoutStore store(temp.path / "data");
+  EXPECT_TRUE(store.List().empty());  // no folder yet
+  store.Save({"Work", false, Sample(1)});
+  store.Save({"work", false, Sample(2)});  // the same layout
+  store.Save({"桌面", false, Sample(3)});
+  EXPECT_FALSE(store.SaveIfAbsent({"WORK", true, Sample(4)}));
+  EXPECT_TRUE(store.SaveIfAbsent({"original", true, Sample(5)}));
+
+  EXPECT_EQ(store.Load("WORK"), (LayoutRecord{"work", false, Sample(2)}));
+  EXPECT_EQ(store.Load("桌面").snapshot.taken_at, 3);
+  std::set<std::string> names;
+  for (const LayoutSummary& s : store.List()) names.insert(s.name + (s.original ? "*" : ""));
+  EXPECT_EQ(names, (std::set<std::string>{"work", "桌面", "original*"}));
+  EXPECT_EQ(store.List("ORIG").size(), 1u);
+
+  // A file that cannot be read is left out of the list, and named when asked for.
+  WriteBytes(temp.path / "data" / "layouts" / "broken.json", "{");
+  EXPECT_EQ(store.List().size(), 3u);
+  EXPECT_THROW(store.Load("Broken"), LayoutFileError);
+
+  store.Delete("Work");
+  EXPECT_FALSE(store.Exists("work"));
+  EXPECT_THROW(store.Load("work"), LayoutNameError);
+  EXPECT_THROW(store.Delete("work"), LayoutNameError);
+  EXPECT_THROW(store.Save({"a/b", false, Sample()}), LayoutNameError);
+}
+
+TEST(History, KeepsTheNewestFiftyAndUndoesNewestFirstAcrossProcesses) {
+  TempFolder temp;
+  LayoutStore one(temp.path), two(temp.path);  // two processes on one folder
+  for (int i = 0; i < 55; ++i) (i % 2 ? two : one).Push(Sample(i));
+  EXPECT_EQ(one.HistorySize(), kHistoryLimit);
+
+  {
+    auto unfinished = two.ClaimNewest();  // a restore that fails puts its entry back
+    ASSERT_TRUE(unfinished);
+    EXPECT_EQ(unfinished->snapshot().taken_at, 54);
+    EXPECT_EQ(one.HistorySize(), kHistoryLimit - 1);
+  }
+  for (int i = 54; i >= 5; --i) {
+    auto claim = (i % 3 ? one : two).ClaimNewest();
+    ASSERT_TRUE(claim);
+    EXPECT_EQ(claim->snapshot().taken_at, i);
+    claim->Commit();
+  }
+  EXPECT_FALSE(one.ClaimNewest());
+
+  // An unusable newest entry is named and stays for the user to see.
+  one.Push(Sample(1));
+  const fs::path entry = *fs::directory_iterator(temp.path / "history");
+  WriteBytes(entry, "{\"format\":");
+  try {
+    one.ClaimNewest();
+    ADD_FAILURE();
+  } catch (const LayoutFileError& e) {
+    EXPECT_NE(std::string(e.what()).find(PathText(entry)), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(fs::exists(entry));
+}
+
+TEST(History, TwoThreadsPushingAndTwoClaimingLoseAndRepeatNothing) {
+  TempFolder temp;
+  constexpr int kEach = 20;
+  const auto push = [&](int first) {
+    LayoutStore store(temp.path);
+    for (int i = first; i < first + kEach; ++i) store.Push(Sample(i));
+  };
+  std::thread a(push, 0), b(push, kEach);
+  a.join();
+  b.join();
+  EXPECT_EQ(LayoutStore(temp.path).HistorySize(), 2u * kEach);
+
+  std::vector<std::int64_t> taken[2];
+  const auto undo = [&](int k) {
+    LayoutStore store(temp.path);
+    while (auto claim = store.ClaimNewest()) {
+      taken[k].push_back(claim->snapshot().taken_at);
+      claim->Commit();
+    }
+  };
+  std::thread c(undo, 0), d(undo, 1);
+  c.join();
+  d.join();
+  std::set<std::int64_t> all(taken[0].begin(), taken[0].end());
+  all.insert(taken[1].begin(), taken[1].end());
+  EXPECT_EQ(all.size(), 2u * kEach);
+  EXPECT_EQ(taken[0].size() + taken[1].size(), 2u * kEach);
+}
+
+}  // namespace
+}  // namespace vandrel::layouts
