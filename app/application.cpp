@@ -80,7 +80,7 @@ void Application::ShowError(HWND owner, std::exception_ptr error) {
   ShowModalBox(owner, Wide(ErrorBoxText(message)).c_str(), kTitle, MB_OK | MB_ICONERROR);
 }
 
-int Application::Run(HWND main_window, int show) {
+int Application::Run(HWND main_window, int show, HACCEL accelerators) {
   main_window_ = main_window;
   ShowWindow(window_, SW_SHOWNOACTIVATE);
   ShowWindow(main_window, show);
@@ -88,8 +88,12 @@ int Application::Run(HWND main_window, int show) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Tab and the arrow keys move between the controls of our forms as in a dialog.
     HWND form = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    // Before the dialog keys, which would hand the keystroke to the focused control.
+    if (accelerators != nullptr && form == main_window && TranslateAcceleratorW(main_window, accelerators, &msg)) {
+      continue;
+    }
+    // Tab and the arrow keys move between the controls of our forms as in a dialog.
     if (form != nullptr && GetWindow(form, GW_OWNER) == window_ && IsDialogMessageW(form, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -37,8 +37,9 @@ class Application {
   }
   void ShowError(HWND owner, std::exception_ptr error);
 
-  // Shows the main window and pumps messages until it is destroyed.
-  int Run(HWND main_window, int show);
+  // Shows the main window and pumps messages until it is destroyed. `accelerators`
+  // are the main window's keyboard shortcuts.
+  int Run(HWND main_window, int show, HACCEL accelerators = nullptr);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

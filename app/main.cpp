@@ -2,12 +2,22 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "app/application.h"
+#include "app/command_runner.h"
+#include "app/data_folder.h"
+#include "app/layout_menu.h"
 #include "app/main_window.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "layouts/layout_store.h"
+#include "layouts/layouts.h"
 #include "testwin/test_window.h"
 
 // Both windows carry the shared figures as FigureHost's own members, never as copies
@@ -21,6 +31,11 @@ static_assert(std::is_same_v<decltype(&vandrel::TF_icon_cn::SetTextColor), declt
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace vandrel;
 
+  // With arguments Vandrel does the one job they name, opens no window, and ends.
+  if (const std::vector<std::string> arguments = cli::ProcessArguments(); !arguments.empty()) {
+    return cli::RunCommandLine(arguments, VANDREL_VERSION);
+  }
+
   Application app(instance);
   Win32DesktopPort port(u"vandrel");
   DesktopIconView desktop(port);
@@ -32,5 +47,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   // Then the developer's bench, hidden.
   TForm1 form1(app, desktop);
 
-  return app.Run(main_window.handle(), show);
+  // Without a folder for its layouts Vandrel still lays icons out, with nothing to undo.
+  std::optional<std::filesystem::path> folder;
+  try {
+    folder = DataFolder();
+  } catch (const std::exception&) {
+  }
+  if (!folder) return app.Run(main_window.handle(), show);
+
+  // Every change either window makes is put on the undo history first.
+  layouts::LayoutStore store(*folder);
+  layouts::Layouts layouts(desktop, store);
+  const auto before_change = [&layouts] { layouts.BeforeChange(); };
+  main_window.set_before_change(before_change);
+  form1.set_before_change(before_change);
+
+  LayoutMenu menu(app, main_window.handle(), desktop, layouts);
+  main_window.set_layout_menu(&menu);
+  const int status = app.Run(main_window.handle(), show, menu.accelerators());
+  main_window.set_layout_menu(nullptr);
+  return status;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/layout_menu.h"
 #include "app/window_layout.h"
 
 namespace vandrel {
@@ -99,8 +100,14 @@ std::optional<LRESULT> TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lp
       if (wparam && lparam == 0) app_.Handle(window_, [this] { FormShow(); });
       break;
     case WM_COMMAND:
+      // Not from a control: Ctrl+Z, or an entry of the "Restore layout" submenu, whose
+      // entries come as WM_COMMAND although it hangs in the window menu.
+      if (lparam == 0 && layout_menu_ != nullptr && layout_menu_->Run(LOWORD(wparam))) return 0;
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
+    case WM_INITMENUPOPUP:
+      if (layout_menu_ != nullptr) layout_menu_->Prepare(reinterpret_cast<HMENU>(wparam), HIWORD(lparam) != 0);
+      break;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->hwndFrom == page_control_ && header->code == TCN_SELCHANGE) ShowActivePage();
@@ -120,6 +127,7 @@ std::optional<LRESULT> TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lp
       }
       break;
     case WM_SYSCOMMAND:
+      if (layout_menu_ != nullptr && layout_menu_->Run(static_cast<UINT>(wparam & 0xFFF0))) return 0;
       // The taskbar button belongs to the application window: minimise that, and
       // this window goes with it.
       if ((wparam & 0xFFF0) == SC_MINIMIZE) {

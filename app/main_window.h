@@ -15,6 +15,8 @@
 
 namespace vandrel {
 
+class LayoutMenu;
+
 class TF_icon_cn : public ui::Form, public FigureHost {
  public:
   static constexpr wchar_t kWindowClass[] = L"TF_icon_cn";
@@ -41,6 +43,9 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   void RadioButton7Click();
   void Label2Click();
 
+  // The layouts' entries of the window menu, once start-up has made them.
+  void set_layout_menu(LayoutMenu* menu) { layout_menu_ = menu; }
+
  private:
   void CreateControls() override;
   void LayOut() override;
@@ -64,6 +69,7 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   // The radio button selected by the last click: a click on it again is no change
   // of selection, and runs nothing.
   int selected_ = 0;
+  LayoutMenu* layout_menu_ = nullptr;
 };
 
 }  // namespace vandrel

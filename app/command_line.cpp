@@ -1,0 +1,139 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+
+namespace vandrel::cli {
+namespace {
+
+constexpr char kDescription[] =
+    "Vandrel lays the desktop icons out in figures. Without arguments it opens its window;\n"
+    "with a command it does that one job, writes what it did, and ends.";
+constexpr char kFooter[] =
+    "Figures: left, right, top, bottom (--step, default: the system's icon spacing), sine, cosine,\n"
+    "circle (--radius; without it the main window's circle), cross, walk (--step, default 77),\n"
+    "rings (--radius, default 350), red-labels.\n"
+    "Every figure, and every restore, can be taken back with \"vandrel undo\".\n"
+    "Layouts live in %LOCALAPPDATA%\\Vandrel, or in the folder VANDREL_DATA_DIR names.\n"
+    "Exit status: 0 done, 1 failed (the reason on stderr), 2 bad usage.";
+
+// Decimal only: CLI11's own integers take a leading 0 for octal, and "--step 077"
+// must not mean 63.
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '+' || text.front() == '-') return std::nullopt;
+  }
+  std::int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+ParsedCommandLine BadUsage(std::string reason) {
+  ParsedCommandLine parsed;
+  parsed.exit_status = kBadUsage;
+  parsed.error = std::move(reason) + "\nRun \"vandrel --help\" to see the commands.\n";
+  return parsed;
+}
+
+const FigureRow* FigureNamed(std::string_view name) {
+  const auto row =
+      std::find_if(std::begin(kFigures), std::end(kFigures), [name](const FigureRow& r) { return r.name == name; });
+  return row != std::end(kFigures) ? row : nullptr;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, std::string_view version) {
+  CLI::App app{kDescription, "vandrel"};
+  app.set_version_flag("--version", "vandrel " + std::string(version));
+  app.require_subcommand(1);
+
+  std::string name;
+  CLI::App* layout = app.add_subcommand("layout", "Save, restore, list or delete a named layout of the icons");
+  layout->require_subcommand(1);
+  CLI::App* save =
+      layout->add_subcommand("save", "Save where the icons are now under NAME (replacing a layout of that name)");
+  save->add_option("name", name, "The layout's name")->required()->type_name("NAME");
+  CLI::App* restore = layout->add_subcommand(
+      "restore", "Put the icons back where the layout NAME has them; without NAME, the newest layout of this display");
+  CLI::Option* restore_name = restore->add_option("name", name, "The layout's name")->type_name("NAME");
+  CLI::App* list = layout->add_subcommand(
+      "list", "One line per layout: name, display, icons, when saved; this display's first, newest first");
+  CLI::App* remove = layout->add_subcommand("delete", "Delete the layout NAME");
+  remove->add_option("name", name, "The layout's name")->required()->type_name("NAME");
+
+  CLI::App* undo = app.add_subcommand("undo", "Put the icons back where they were before the last figure or restore");
+
+  std::string figure_name;
+  std::string step_text;
+  std::string radius_text;
+  std::vector<std::string> figure_names;
+  for (const FigureRow& row : kFigures) figure_names.emplace_back(row.name);
+  CLI::App* figure = app.add_subcommand("figure", "Lay the icons out in the figure FIGURE");
+  figure->add_option("figure", figure_name, "The figure")->required()->type_name("FIGURE")->check(
+      CLI::IsMember(figure_names));
+  CLI::Option* step = figure->add_option("--step", step_text, "Distance between icons and lines, in pixels")
+                          ->type_name("N");
+  CLI::Option* radius = figure->add_option("--radius", radius_text, "Radius of the circle or outer ring, in pixels")
+                            ->type_name("R");
+
+  // Last: a subcommand takes its parent's footer when it is made.
+  app.footer(kFooter);
+
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    app.parse(std::move(reversed));
+  } catch (const CLI::ParseError& e) {
+    std::ostringstream out;
+    std::ostringstream err;
+    if (app.exit(e, out, err) == 0) {
+      ParsedCommandLine parsed;
+      parsed.output = out.str();
+      return parsed;
+    }
+    return BadUsage(e.what());
+  }
+
+  Command command;
+  if (*save || *remove) {
+    command.action = *save ? Action::SaveLayout : Action::DeleteLayout;
+    command.name = name;
+  } else if (*restore) {
+    command.action = Action::RestoreLayout;
+    if (restore_name->count() > 0) command.name = name;
+  } else if (*list) {
+    command.action = Action::ListLayouts;
+  } else if (*undo) {
+    command.action = Action::Undo;
+  } else {
+    const FigureRow* found = FigureNamed(figure_name);
+    if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");
+    const FigureRow& row = *found;
+    command.action = Action::Figure;
+    command.figure = row.figure;
+    const bool takes_step = row.argument == FigureArgument::Step || row.argument == FigureArgument::FixedStep;
+    const bool takes_radius = row.argument == FigureArgument::Radius || row.argument == FigureArgument::RingsRadius;
+    if (step->count() > 0) {
+      if (!takes_step) return BadUsage("--step: the figure " + figure_name + " takes no step");
+      command.step = ParseInt32(step_text);
+      if (!command.step) return BadUsage("--step: " + step_text + " is not a whole number of pixels");
+    }
+    if (radius->count() > 0) {
+      if (!takes_radius) return BadUsage("--radius: the figure " + figure_name + " takes no radius");
+      command.radius = ParseInt32(radius_text);
+      if (!command.radius) return BadUsage("--radius: " + radius_text + " is not a whole number of pixels");
+    }
+    if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kFixedStep;
+    if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kRingsRadius;
+  }
+  ParsedCommandLine parsed;
+  parsed.command = std::move(command);
+  return parsed;
+}
+
+}  // namespace vandrel::cli

@@ -1,0 +1,192 @@
+#include "app/command_runner.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "app/data_folder.h"
+#include "app/error_text.h"
+#include "app/standard_streams.h"
+#include "app/wide_text.h"
+#include "arrange/figure_host.h"
+#include "desktop/desktop_icon_view.h"
+#include "desktop/win32_desktop_port.h"
+#include "layouts/layouts.h"
+
+namespace vandrel::cli {
+namespace {
+
+constexpr std::uint32_t kRedLabels = 0x000000FF;
+
+// The figures' messages (the rings' after every ring, the walk's warning) go to
+// stdout: a command line has no box to wait on.
+class PrintingPort : public Win32DesktopPort {
+ public:
+  explicit PrintingPort(StandardStreams& streams) : Win32DesktopPort(u"vandrel"), streams_(streams) {}
+  void ShowMessage(std::u16string_view text) override { streams_.Out(ToUtf8(text) + "\n"); }
+
+ private:
+  StandardStreams& streams_;
+};
+
+// Every figure of both windows, from the one implementation they share.
+class CommandLineFigures : public FigureHost {
+ public:
+  using FigureHost::FigureHost;
+  using FigureHost::Circle;
+  using FigureHost::p_Circle;
+  using FigureHost::RingCircle;
+  using FigureHost::yuxuan;
+};
+
+void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layouts& layouts) {
+  // A window's figure that finds no desktop view places nothing and says nothing; a
+  // script that asked for a figure must learn that none was laid out.
+  if (desktop.GetDesktopListView() == 0) throw layouts::NoDesktopView();
+  CommandLineFigures host(desktop);
+  host.set_before_change([&layouts, &desktop]() noexcept {
+    layouts.BeforeChange();
+    // Then what the main window does when it is shown, before any of its figures can
+    // run: without it the shell would arrange the icons again at once. After the
+    // snapshot, so that an undo puts the arrangement back too. A shell that does not
+    // answer here stops the figure at its first message.
+    try {
+      desktop.SetAutoArrange(false);
+      desktop.ClearSnapToGrid();
+    } catch (...) {
+    }
+  });
+  const auto spacing = [&desktop] { return desktop.Metric(SystemMetric::IconSpacingY); };
+  switch (command.figure) {
+    case Figure::Left: host.AlignLeft(command.step.value_or(spacing())); break;
+    case Figure::Right: host.AlignRight(command.step.value_or(spacing())); break;
+    case Figure::Top: host.AlignTop(command.step.value_or(spacing())); break;
+    case Figure::Bottom: host.AlignBottom(command.step.value_or(spacing())); break;
+    case Figure::Sine: host.zhengxuan(); break;
+    case Figure::Cosine: host.yuxuan(); break;
+    case Figure::Circle:
+      if (command.radius) {
+        host.Circle(*command.radius);
+      } else {
+        host.p_Circle();
+      }
+      break;
+    case Figure::Cross: host.shizi(command.step.value_or(kFixedStep)); break;
+    case Figure::Walk: host.huanrao(command.step.value_or(kFixedStep)); break;
+    case Figure::Rings: host.RingCircle(command.radius.value_or(kRingsRadius)); break;
+    case Figure::RedLabels: host.SetTextColor(kRedLabels, kNoColour); break;
+  }
+}
+
+// "2026-12-08 14:05:09", local time; the seconds themselves when no calendar holds them.
+std::string LocalTime(std::int64_t seconds) {
+  constexpr std::int64_t kFrom1601 = 11644473600;
+  constexpr std::int64_t kTicksPerSecond = 10000000;
+  if (seconds >= -kFrom1601 && seconds <= INT64_MAX / kTicksPerSecond - kFrom1601) {
+    const auto ticks = static_cast<std::uint64_t>((seconds + kFrom1601) * kTicksPerSecond);
+    const FILETIME file_time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    if (FileTimeToSystemTime(&file_time, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay,
+                    local.wHour, local.wMinute, local.wSecond);
+      return text;
+    }
+  }
+  return std::to_string(seconds);
+}
+
+// name, display, icons, saved; tab-separated so that scripts can cut the fields.
+std::string ListLine(const layouts::LayoutSummary& layout) {
+  std::string line = layout.name;
+  line += '\t';
+  line += layouts::Layouts::Describe(layout.display);
+  line += '\t';
+  line += std::to_string(layout.icons);
+  line += layout.icons == 1 ? " icon" : " icons";
+  line += '\t';
+  line += LocalTime(layout.saved_at);
+  if (layout.original) line += "\t(original)";
+  line += '\n';
+  return line;
+}
+
+void Run(const Command& command, StandardStreams& streams) {
+  layouts::LayoutStore store(DataFolder());
+  PrintingPort port(streams);
+  DesktopIconView desktop(port);
+  layouts::Layouts layouts(desktop, store);
+  // Its own line on stderr: stdout keeps only what was done.
+  const layouts::Layouts::Warn warn = [&streams](std::string_view line) { streams.Err(std::string(line) + "\n"); };
+
+  switch (command.action) {
+    case Action::SaveLayout:
+      streams.Out(layouts.Save(command.name.value_or("")) + "\n");
+      break;
+    case Action::RestoreLayout:
+      streams.Out(layouts.Restore(command.name, warn) + "\n");
+      break;
+    case Action::ListLayouts:
+      for (const layouts::LayoutSummary& layout : layouts.List()) streams.Out(ListLine(layout));
+      break;
+    case Action::DeleteLayout:
+      layouts.Delete(command.name.value_or(""));
+      streams.Out("Deleted layout \"" + command.name.value_or("") + "\".\n");
+      break;
+    case Action::Undo:
+      streams.Out(layouts.Undo() + "\n");
+      break;
+    case Action::Figure:
+      RunFigure(command, desktop, layouts);
+      break;
+  }
+}
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text + "\n";
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::string_view version) {
+  StandardStreams streams;
+  try {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments, version);
+    streams.Out(parsed.output);
+    streams.Err(parsed.error);
+    if (!parsed.command) return parsed.exit_status;
+    Run(*parsed.command, streams);
+    return 0;
+  } catch (const UserError& e) {
+    streams.Err(OneLine(ToUtf8(e.text())));
+  } catch (const std::exception& e) {
+    streams.Err(OneLine(e.what()));
+  } catch (...) {
+    streams.Err("Unknown error\n");
+  }
+  return 1;
+}
+
+std::vector<std::string> ProcessArguments() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> out;
+  if (arguments == nullptr) return out;
+  for (int i = 1; i < count; ++i) out.push_back(ToUtf8(std::wstring_view(arguments[i])));
+  LocalFree(arguments);
+  return out;
+}
+
+}  // namespace vandrel::cli

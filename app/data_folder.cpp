@@ -1,0 +1,49 @@
+#include "app/data_folder.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace vandrel {
+namespace {
+
+std::optional<std::wstring> Variable(const wchar_t* name) {
+  std::wstring value(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) return std::nullopt;  // unset, or set to nothing
+    if (length < value.size()) {
+      value.resize(length);
+      return value;
+    }
+    // Too small: `length` counts the terminator this time.
+    value.resize(length);
+  }
+}
+
+std::optional<std::wstring> LocalAppData() {
+  // The variable first: Windows sets it from the known folder at logon. Then the shell,
+  // through the call that needs no COM allocator: ole32 loaded at every start costs
+  // more under Wine than the whole lookup.
+  if (std::optional<std::wstring> folder = Variable(L"LOCALAPPDATA")) return folder;
+  wchar_t path[MAX_PATH] = {};
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0] != 0) {
+    return std::wstring(path);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::filesystem::path DataFolder() {
+  if (std::optional<std::wstring> folder = Variable(L"VANDREL_DATA_DIR")) return std::filesystem::path(*folder);
+  if (std::optional<std::wstring> folder = LocalAppData()) return std::filesystem::path(*folder) / L"Vandrel";
+  throw std::runtime_error("No folder for Vandrel's layouts: neither LOCALAPPDATA nor VANDREL_DATA_DIR is set");
+}
+
+}  // namespace vandrel

@@ -1,0 +1,113 @@
+// The command line's grammar: which arguments make which command, and which are refused
+// as bad usage before anything runs.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vandrel::cli {
+namespace {
+
+struct Accepted {
+  std::vector<std::string> arguments;
+  Action action;
+  std::optional<std::string> name;
+  Figure figure = Figure::Left;
+  std::optional<std::int32_t> step = std::nullopt;
+  std::optional<std::int32_t> radius = std::nullopt;
+};
+
+TEST(CommandLine, ReadsEveryCommandWithItsDefaults) {
+  const Accepted cases[] = {
+      {{"layout", "save", "desk 1"}, Action::SaveLayout, "desk 1"},
+      {{"layout", "restore"}, Action::RestoreLayout, std::nullopt},
+      {{"layout", "restore", "布局"}, Action::RestoreLayout, "布局"},
+      {{"layout", "list"}, Action::ListLayouts, std::nullopt},
+      {{"layout", "delete", "--", "-x"}, Action::DeleteLayout, "-x"},
+      {{"undo"}, Action::Undo, std::nullopt},
+      // The line figures' default is the icon spacing, read when the figure runs.
+      {{"figure", "left"}, Action::Figure, std::nullopt, Figure::Left},
+      {{"figure", "bottom", "--step", "08"}, Action::Figure, std::nullopt, Figure::Bottom, 8},
+      {{"figure", "top", "--step=+75"}, Action::Figure, std::nullopt, Figure::Top, 75},
+      {{"figure", "cross"}, Action::Figure, std::nullopt, Figure::Cross, kFixedStep},
+      {{"figure", "walk", "--step", "-5"}, Action::Figure, std::nullopt, Figure::Walk, -5},
+      {{"figure", "right", "--step", "-2147483648"}, Action::Figure, std::nullopt, Figure::Right, INT32_MIN},
+      {{"figure", "circle"}, Action::Figure, std::nullopt, Figure::Circle},
+      {{"figure", "circle", "--radius", "200"}, Action::Figure, std::nullopt, Figure::Circle, std::nullopt, 200},
+      {{"figure", "rings"}, Action::Figure, std::nullopt, Figure::Rings, std::nullopt, kRingsRadius},
+      {{"figure", "rings", "--radius", "0"}, Action::Figure, std::nullopt, Figure::Rings, std::nullopt, 0},
+      {{"figure", "sine"}, Action::Figure, std::nullopt, Figure::Sine},
+      {{"figure", "cosine"}, Action::Figure, std::nullopt, Figure::Cosine},
+      {{"figure", "red-labels"}, Action::Figure, std::nullopt, Figure::RedLabels},
+  };
+  for (const Accepted& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    const ParsedCommandLine parsed = ParseCommandLine(c.arguments, "1.2.3");
+    ASSERT_TRUE(parsed.command.has_value()) << parsed.error;
+    EXPECT_EQ(parsed.exit_status, 0);
+    EXPECT_EQ(parsed.command->action, c.action);
+    EXPECT_EQ(parsed.command->name, c.name);
+    if (c.action != Action::Figure) continue;
+    EXPECT_EQ(parsed.command->figure, c.figure);
+    EXPECT_EQ(parsed.command->step, c.step);
+    EXPECT_EQ(parsed.command->radius, c.radius);
+  }
+}
+
+TEST(CommandLine, RefusesBadUsageWithAReason) {
+  const std::vector<std::string> cases[] = {
+      {},
+      {"layout"},
+      {"layout", "save"},
+      {"layout", "save", "a", "b"},
+      {"layout", "rename", "a"},
+      {"undo", "now"},
+      {"figure"},
+      {"figure", "spiral"},
+      {"figure", "sine", "--step", "3"},
+      {"figure", "red-labels", "--radius", "3"},
+      {"figure", "left", "--radius", "3"},
+      {"figure", "circle", "--step", "3"},
+      {"figure", "left", "--step", "0x10"},
+      {"figure", "left", "--step", "2147483648"},
+      {"figure", "left", "--step", "+-3"},
+      {"figure", "left", "--step", "3 "},
+      {"figure", "left", "--step", ""},
+      {"figure", "left", "--step"},
+      {"--step", "3", "figure", "left"},
+      {"draw"},
+  };
+  for (const std::vector<std::string>& arguments : cases) {
+    SCOPED_TRACE(testing::PrintToString(arguments));
+    const ParsedCommandLine parsed = ParseCommandLine(arguments, "1.2.3");
+    EXPECT_FALSE(parsed.command.has_value());
+    EXPECT_EQ(parsed.exit_status, kBadUsage);
+    EXPECT_FALSE(parsed.error.empty());
+    EXPECT_TRUE(parsed.output.empty());
+  }
+}
+
+TEST(CommandLine, HelpAndVersionAreOutputNotErrors) {
+  const ParsedCommandLine version = ParseCommandLine({"--version"}, "1.2.3");
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_FALSE(version.command.has_value());
+  EXPECT_EQ(version.output, "vandrel 1.2.3\n");
+
+  const ParsedCommandLine help = ParseCommandLine({"--help"}, "1.2.3");
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_FALSE(help.command.has_value());
+  for (const char* word : {"layout", "undo", "figure", "red-labels", "VANDREL_DATA_DIR"}) {
+    EXPECT_NE(help.output.find(word), std::string::npos) << word;
+  }
+
+  const ParsedCommandLine figure_help = ParseCommandLine({"figure", "--help"}, "1.2.3");
+  EXPECT_EQ(figure_help.exit_status, 0);
+  EXPECT_NE(figure_help.output.find("--radius"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vandrel::cli
