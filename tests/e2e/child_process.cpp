@@ -1,8 +1,36 @@
 #include "child_process.h"
 
+#include <algorithm>
+
 #include "driver_error.h"
 
 namespace vandrel::e2e {
+namespace {
+
+// The test's environment with `changes` applied, as the block CreateProcessW takes with
+// CREATE_UNICODE_ENVIRONMENT: "name=value" strings, each ended by a zero, one more at the end.
+std::wstring EnvironmentBlock(const Environment& changes) {
+  std::vector<std::wstring> entries;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += wcslen(entry) + 1) entries.emplace_back(entry);
+    FreeEnvironmentStringsW(block);
+  }
+  for (const auto& [name, value] : changes) {
+    // Names are matched without regard to case; "=C:" style entries keep their leading '='.
+    std::erase_if(entries, [&](const std::wstring& entry) {
+      return _wcsicmp(entry.substr(0, entry.find(L'=', 1)).c_str(), name.c_str()) == 0;
+    });
+    entries.push_back(name + L"=" + value);
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
+  std::wstring out;
+  for (const auto& entry : entries) out.append(entry).push_back(L'\0');
+  out.push_back(L'\0');
+  return out;
+}
+
+}  // namespace
 
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -40,11 +68,12 @@ std::wstring QuoteArgument(const std::wstring& argument) {
   return out;
 }
 
-ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                           const ChildOptions& options) {
   std::wstring command_line = QuoteArgument(program);
   for (const auto& argument : arguments) command_line += L" " + QuoteArgument(argument);
-  // The child's standard output goes nowhere (the stand-in's "ready" line would only
-  // clutter the test log); its errors come out with ours.
+  // Unless given handles, the child's standard output goes nowhere (the stand-in's
+  // "ready" line would only clutter the test log); its errors come out with ours.
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   const HANDLE nowhere =
       CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0, nullptr);
@@ -54,11 +83,15 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::vector<std::w
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = nowhere != INVALID_HANDLE_VALUE ? nowhere : nullptr;
-  startup.hStdError = errors;
+  const HANDLE output = options.output != nullptr ? options.output : nowhere;
+  startup.hStdOutput = output != INVALID_HANDLE_VALUE ? output : nullptr;
+  startup.hStdError = options.errors != nullptr ? options.errors : errors;
+  std::wstring environment;
+  if (!options.environment.empty()) environment = EnvironmentBlock(options.environment);
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &info);
+  const BOOL started =
+      CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                     environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info);
   const DWORD error = GetLastError();
   if (nowhere != INVALID_HANDLE_VALUE) CloseHandle(nowhere);
   if (errors != nullptr) CloseHandle(errors);

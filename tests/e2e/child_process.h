@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wait.h"
@@ -17,10 +18,21 @@ std::wstring ProgramFolder();
 // One argument quoted the way CommandLineToArgvW and the C runtime read it back.
 std::wstring QuoteArgument(const std::wstring& argument);
 
+// Variables set for a child on top of the test's own environment: name, value.
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+struct ChildOptions {
+  Environment environment = {};
+  // Inheritable handles; null sends standard output nowhere and errors to ours.
+  HANDLE output = nullptr;
+  HANDLE errors = nullptr;
+};
+
 class ChildProcess {
  public:
   // Starts `program` with `arguments`; throws DriverError when it cannot be started.
-  ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments);
+  ChildProcess(const std::wstring& program, const std::vector<std::wstring>& arguments,
+               const ChildOptions& options = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -3,6 +3,8 @@
 //   click CAPTION            clicks that button of the main window and returns once its
 //                            figure has run and the screen shows it, pressing OK on every
 //                            message box it opens
+//   paint                    has every window paint what is pending, as a click does
+//                            before it returns (after a `vandrel layout restore`)
 //   close                    closes Vandrel and the stand-in desktop
 // Exit status: 0 done, 1 failed, 2 usage, 3 no such button.
 #include <windows.h>
@@ -99,8 +101,12 @@ int Run(int argc, wchar_t** argv) {
     return WaitProduct(argc == 3 ? Millis{1000 * _wtoi(argv[2])} : kStartTimeout);
   }
   if (command == L"click" && argc == 3) return ClickButton(argv[2]);
+  if (command == L"paint" && argc == 2) {
+    PaintPending();
+    return kDone;
+  }
   if (command == L"close" && argc == 2) return CloseAll();
-  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | close\n");
+  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | paint | close\n");
   return kUsage;
 }
 

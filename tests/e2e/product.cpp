@@ -6,8 +6,9 @@
 
 namespace vandrel::e2e {
 
-Product::Product() {
-  process_ = std::make_unique<ChildProcess>(ProgramFolder() + L"\\vandrel.exe", std::vector<std::wstring>{});
+Product::Product(const Environment& environment) {
+  process_ = std::make_unique<ChildProcess>(ProgramFolder() + L"\\vandrel.exe", std::vector<std::wstring>{},
+                                            ChildOptions{environment});
   const WindowQuery query{kMainWindowClass, std::nullopt, process_->id(), true};
   WaitUntil([&] { return (main_window_ = FindTopLevel(query)) != nullptr || !process_->running(); }, kStartTimeout);
   if (main_window_ == nullptr) {

@@ -14,9 +14,9 @@ inline constexpr wchar_t kMainWindowClass[] = L"TF_icon_cn";
 
 class Product {
  public:
-  // Starts vandrel.exe and waits until its main window is visible; throws DriverError
-  // when it ends first or takes too long.
-  Product();
+  // Starts vandrel.exe with `environment` added to the test's own and waits until its
+  // main window is visible; throws DriverError when it ends first or takes too long.
+  explicit Product(const Environment& environment = {});
   ~Product();
 
   ChildProcess& process() { return *process_; }

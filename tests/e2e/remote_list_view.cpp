@@ -4,12 +4,60 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "driver_error.h"
 #include "window_search.h"
 
 namespace vandrel::e2e {
+namespace {
+
+// An LVITEMA and its text in the view's process, where the view reads and writes them:
+// the pointers inside must be valid there. This program is built for the view's bitness.
+class RemoteItem {
+ public:
+  static constexpr std::size_t kTextRoom = 260;
+
+  RemoteItem(HANDLE process, LVITEMA item, const std::string& text) : process_(process) {
+    block_ = static_cast<char*>(
+        VirtualAllocEx(process_, nullptr, sizeof item + kTextRoom, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (block_ == nullptr) ThrowLastError("VirtualAllocEx in the list view's process");
+    item.pszText = block_ + sizeof item;
+    item.cchTextMax = static_cast<int>(kTextRoom);
+    std::string room = text.substr(0, kTextRoom - 1);
+    room.resize(kTextRoom, '\0');
+    if (!Write(0, &item, sizeof item) || !Write(sizeof item, room.data(), room.size())) {
+      VirtualFreeEx(process_, block_, 0, MEM_RELEASE);
+      ThrowLastError("WriteProcessMemory");
+    }
+  }
+  ~RemoteItem() { VirtualFreeEx(process_, block_, 0, MEM_RELEASE); }
+  RemoteItem(const RemoteItem&) = delete;
+  RemoteItem& operator=(const RemoteItem&) = delete;
+
+  LPARAM item() const { return reinterpret_cast<LPARAM>(block_); }
+  std::string Text() const {
+    char text[kTextRoom] = {};
+    SIZE_T moved = 0;
+    if (!ReadProcessMemory(process_, block_ + sizeof(LVITEMA), text, sizeof text, &moved)) {
+      ThrowLastError("ReadProcessMemory");
+    }
+    // Wine fills the whole room, unterminated, when a label does not fit.
+    return std::string(text, strnlen(text, sizeof text - 1));
+  }
+
+ private:
+  bool Write(std::size_t at, const void* bytes, std::size_t size) {
+    SIZE_T moved = 0;
+    return WriteProcessMemory(process_, block_ + at, bytes, size, &moved) && moved == size;
+  }
+
+  HANDLE process_;
+  char* block_ = nullptr;
+};
+
+}  // namespace
 
 RemoteListView::RemoteListView(HWND view) : view_(view) {
   if (view_ == nullptr || !IsWindow(view_)) throw DriverError("no list view to read");
@@ -67,6 +115,31 @@ std::vector<Position> RemoteListView::Positions() const {
 void RemoteListView::SetItemPosition(int index, Position at) const {
   const auto packed = (static_cast<DWORD>(static_cast<WORD>(at.y)) << 16) | static_cast<WORD>(at.x);
   Send(LVM_SETITEMPOSITION, static_cast<WPARAM>(index), static_cast<LPARAM>(packed));
+}
+
+std::string RemoteListView::Label(int index) const {
+  LVITEMA item{};
+  item.iSubItem = 0;
+  const RemoteItem remote(process_, item, {});
+  Send(LVM_GETITEMTEXTA, static_cast<WPARAM>(index), remote.item());
+  return remote.Text();
+}
+
+void RemoteListView::InsertItem(int index, const std::string& label) const {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = index;
+  item.iImage = 0;  // the stand-in's one icon
+  const RemoteItem remote(process_, item, label);
+  if (Send(LVM_INSERTITEMA, 0, remote.item()) != index) {
+    throw DriverError("LVM_INSERTITEMA did not insert \"" + label + "\" at " + std::to_string(index));
+  }
+}
+
+void RemoteListView::DeleteItem(int index) const {
+  if (!Send(LVM_DELETEITEM, static_cast<WPARAM>(index), 0)) {
+    throw DriverError("LVM_DELETEITEM failed for item " + std::to_string(index));
+  }
 }
 
 DWORD RemoteListView::Style() const { return static_cast<DWORD>(GetWindowLongW(view_, GWL_STYLE)); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "wait.h"
@@ -36,6 +37,12 @@ class RemoteListView {
   std::vector<Position> Positions() const;
   // Moves one icon as a figure does: the position packed in lParam, each coordinate cut to 16 bits.
   void SetItemPosition(int index, Position at) const;
+  // The label's ANSI bytes, up to 259 of them.
+  std::string Label(int index) const;
+  // An icon comes or goes, as when a file is added to or removed from the desktop; the
+  // icons after it change their index.
+  void InsertItem(int index, const std::string& label) const;
+  void DeleteItem(int index) const;
 
   DWORD Style() const;
   void SetStyle(DWORD style) const;

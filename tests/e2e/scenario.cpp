@@ -33,7 +33,10 @@ void Scenario::Begin(const StandinOptions& options, bool with_product, WorkSize 
       state_->style_before = state_->view->Style();
       state_->extended_before = state_->view->ExtendedStyle();
     }
-    if (with_product) state_->product = std::make_unique<Product>();
+    if (with_product) {
+      state_->data = std::make_unique<TempFolder>();
+      state_->product = std::make_unique<Product>(Environment{{L"VANDREL_DATA_DIR", state_->data->path().wstring()}});
+    }
   } catch (const std::exception& e) {
     state_->error = e.what();
   }
@@ -45,7 +48,7 @@ void Scenario::End() {
   state_->product.reset();
   state_->view.reset();
   state_->desktop.reset();
-  state_.reset();
+  state_.reset();  // the data folder last, once no program uses it
 }
 
 bool Scenario::StylesCleared(DWORD style, DWORD extended) {

@@ -12,6 +12,7 @@
 #include "product.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
+#include "temp_folder.h"
 
 namespace vandrel::e2e {
 
@@ -25,6 +26,7 @@ inline constexpr WorkSize kStandardWorkArea{1024, 738};
 class Scenario : public ::testing::Test {
  protected:
   // Fails (error()) unless the work area is `area` at the origin and the icon spacing 75.
+  // The product keeps its layouts and undo history in a fresh folder of the scenario's own.
   static void Begin(const StandinOptions& options, bool with_product, WorkSize area = kStandardWorkArea);
   static void End();
 
@@ -54,6 +56,7 @@ class Scenario : public ::testing::Test {
  private:
   struct State {
     std::string error;
+    std::unique_ptr<TempFolder> data;
     std::unique_ptr<StandinDesktop> desktop;
     std::unique_ptr<RemoteListView> view;
     std::unique_ptr<Product> product;

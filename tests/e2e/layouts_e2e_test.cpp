@@ -1,0 +1,314 @@
+// Layouts end to end, read back from the stand-in's list view: undo by Ctrl+Z in the
+// window and by `vandrel undo` once the window has closed; a named layout restored after
+// icons came and went, icons told apart by label and occurrence; a corrupt file refused
+// before anything moves; the view's own settings put back; and what the command line
+// gives scripts. Each test has a data folder of its own.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "keyboard.h"
+#include "message_box.h"
+#include "product.h"
+#include "product_command.h"
+#include "scenario.h"
+#include "temp_folder.h"
+
+namespace vandrel::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Repeated labels, as copies of one file show on a desktop.
+const std::vector<std::string> kLabels = {"Recycle Bin", "Report.docx", "Notes.txt", "Report.docx",
+                                          "Photo 1.jpg", "Report.docx", "Notes.txt", "Setup.exe",
+                                          "Budget.xlsx", "Photo 2.jpg", "Readme",    "Notes.txt"};
+
+// Places no figure and no Scatter() uses.
+Position HandPlace(int i) { return {41 + 97 * (i % 8), 37 + 131 * (i / 8)}; }
+
+struct Icon {
+  std::string label;
+  Position at;
+};
+
+struct Expectation {
+  std::vector<Position> positions;
+  int restored = 0;
+};
+
+// Where a restore of `saved` leaves the icons of `now`: the k-th icon of a label, in
+// index order, goes where the k-th icon of that label was saved; any other stays.
+Expectation AfterRestore(const std::vector<Icon>& saved, const std::vector<Icon>& now) {
+  std::map<std::pair<std::string, int>, Position> places;
+  std::map<std::string, int> seen;
+  for (const Icon& icon : saved) places[{icon.label, seen[icon.label]++}] = icon.at;
+  seen.clear();
+  Expectation expected;
+  for (const Icon& icon : now) {
+    const auto place = places.find({icon.label, seen[icon.label]++});
+    const bool found = place != places.end();
+    expected.positions.push_back(found ? place->second : icon.at);
+    expected.restored += found ? 1 : 0;
+  }
+  return expected;
+}
+
+// The product's next message box, read and closed.
+std::string CloseNextBox(DWORD process_id) {
+  const HWND box = WaitForMessageBox(process_id);
+  if (box == nullptr) return "(no message box)";
+  const std::string text = Narrow(MessageBoxText(box));
+  return PressOk(box) ? text : text + " (would not close)";
+}
+
+class Layouts : public Scenario {
+ protected:
+  static void SetUpTestSuite() {
+    labels_folder_ = std::make_unique<TempFolder>();
+    const fs::path file = labels_folder_->path() / L"labels.txt";
+    {
+      std::ofstream out(file, std::ios::binary);
+      for (const std::string& label : kLabels) out << label << '\n';
+    }
+    Begin({static_cast<int>(kLabels.size()), L"progman", false, {L"--labels", file.wstring()}},
+          /*with_product=*/false);
+  }
+  static void TearDownTestSuite() {
+    End();
+    labels_folder_.reset();
+  }
+
+  // Free placement, as the product leaves the view, and every icon at a place of its own.
+  void SetUp() override {
+    ASSERT_TRUE(ready()) << error();
+    view().SetStyle(view().Style() & ~static_cast<DWORD>(LVS_AUTOARRANGE));
+    view().SetExtendedStyle(LVS_EX_SNAPTOGRID, 0);
+    for (int i = 0; i < view().ItemCount(); ++i) view().SetItemPosition(i, HandPlace(i));
+    by_hand_ = view().Positions();
+  }
+
+  Environment environment() const { return {{L"VANDREL_DATA_DIR", data_.path().wstring()}}; }
+  CommandResult Vandrel(const std::vector<std::wstring>& arguments, const std::wstring& output_file = {}) const {
+    return RunProductCommand(arguments, environment(), output_file);
+  }
+
+  static std::vector<Icon> Icons() {
+    std::vector<Icon> icons;
+    const std::vector<Position> positions = view().Positions();
+    for (int i = 0; i < static_cast<int>(positions.size()); ++i) icons.push_back({view().Label(i), positions[i]});
+    return icons;
+  }
+  static int IndexOf(const std::string& label, int occurrence) {
+    const std::vector<Icon> icons = Icons();
+    for (int i = 0, seen = 0; i < static_cast<int>(icons.size()); ++i) {
+      if (icons[i].label == label && seen++ == occurrence) return i;
+    }
+    throw DriverError("no icon \"" + label + "\" #" + std::to_string(occurrence) + " on the stand-in");
+  }
+  static std::string AllRestored() { return "Restored " + std::to_string(view().ItemCount()) + " icons."; }
+
+  TempFolder data_;
+  std::vector<Position> by_hand_;
+
+ private:
+  static std::unique_ptr<TempFolder> labels_folder_;
+};
+
+std::unique_ptr<TempFolder> Layouts::labels_folder_;
+
+TEST_F(Layouts, CtrlZAndTheWindowMenuUndoTheFigureInTheWindow) {
+  Product product(environment());
+  const HWND main = product.main_window();
+  const DWORD process_id = product.process().id();
+  // What choosing "Undo" in the window menu sends.
+  constexpr WPARAM kMenuUndo = 0x1010;
+  const struct {
+    const char* how;
+    const wchar_t* figure;  // one not selected yet: a click on the selected one runs nothing
+    bool keyboard;
+  } ways[] = {{"Ctrl+Z", L"left", true}, {"the window menu", L"right", false}};
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.how);
+    product.Click(way.figure);
+    ASSERT_NE(view().Positions(), by_hand_) << "the figure moved nothing";
+    ASSERT_TRUE(way.keyboard ? PressControlKey(main, 'Z') : PostMessageW(main, WM_SYSCOMMAND, kMenuUndo, 0) != FALSE)
+        << "the main window did not come to the front";
+    EXPECT_EQ(CloseNextBox(process_id), AllRestored());
+    EXPECT_EQ(view().Positions(), by_hand_);
+  }
+  // Each undo took the entry its figure made: none is left.
+  ASSERT_TRUE(PressControlKey(main, 'Z'));
+  EXPECT_EQ(CloseNextBox(process_id), "There is nothing to undo.");
+  EXPECT_EQ(view().Positions(), by_hand_);
+}
+
+TEST_F(Layouts, UndoOnTheCommandLineAfterTheWindowHasClosed) {
+  {
+    Product product(environment());
+    product.Click(L"left");
+    ASSERT_TRUE(product.Close()) << "vandrel.exe did not end on WM_CLOSE";
+  }
+  ASSERT_NE(view().Positions(), by_hand_) << "the figure moved nothing";
+
+  const CommandResult undo = Vandrel({L"undo"});
+  EXPECT_EQ(undo.exit_code, 0u) << undo;
+  EXPECT_EQ(Chomped(undo.out), AllRestored());
+  EXPECT_EQ(view().Positions(), by_hand_);
+
+  const CommandResult again = Vandrel({L"undo"});
+  EXPECT_EQ(again.exit_code, 1u) << again;
+  EXPECT_EQ(Chomped(again.err), "There is nothing to undo.");
+  EXPECT_EQ(view().Positions(), by_hand_);
+}
+
+TEST_F(Layouts, ARestoreByNameFindsIconsByLabelAndOccurrenceAfterSomeCameAndWent) {
+  const std::vector<Icon> saved = Icons();
+  const CommandResult save = Vandrel({L"layout", L"save", L"work"});
+  ASSERT_EQ(save.exit_code, 0u) << save;
+
+  Scatter();
+  // The second of three "Report.docx" and the one "Photo 1.jpg" go; a fourth "Notes.txt"
+  // comes ahead of the others, so that each of those is now one occurrence further on,
+  // and a label the layout never had comes in the middle.
+  const int report = IndexOf("Report.docx", 1);
+  view().DeleteItem(report);
+  const int photo = IndexOf("Photo 1.jpg", 0);
+  view().DeleteItem(photo);
+  view().InsertItem(0, "Notes.txt");
+  view().InsertItem(5, "New folder");
+  const std::vector<Position> before = view().Positions();
+  const Expectation expected = AfterRestore(saved, Icons());
+  ASSERT_EQ(expected.restored, 10);
+
+  const CommandResult restore = Vandrel({L"layout", L"restore", L"work"});
+  EXPECT_EQ(restore.exit_code, 0u) << restore;
+  EXPECT_EQ(Chomped(restore.out), "Restored 10 icons; 2 icons of the layout are no longer on the desktop.");
+  EXPECT_EQ(view().Positions(), expected.positions);
+
+  // A restore is a change like a figure: undo goes back to before it.
+  const CommandResult undo = Vandrel({L"undo"});
+  EXPECT_EQ(undo.exit_code, 0u) << undo;
+  EXPECT_EQ(view().Positions(), before);
+
+  // The stand-in's icons as the suite started them, for the tests that come after.
+  view().DeleteItem(5);
+  view().DeleteItem(0);
+  view().InsertItem(photo, "Photo 1.jpg");
+  view().InsertItem(report, "Report.docx");
+}
+
+TEST_F(Layouts, ACorruptFileIsNamedAndNothingMoves) {
+  const struct {
+    const char* what;
+    std::vector<std::wstring> writes;
+    const wchar_t* folder;  // where the file lands under the data folder
+    std::vector<std::wstring> reads;
+  } cases[] = {
+      {"a saved layout", {L"layout", L"save", L"work"}, L"layouts", {L"layout", L"restore", L"work"}},
+      {"an undo entry", {L"figure", L"left"}, L"history", {L"undo"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CommandResult written = Vandrel(c.writes);
+    ASSERT_EQ(written.exit_code, 0u) << written;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(data_.path() / c.folder)) files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    // Cut off in the middle, as a full disk or a copy that stopped would leave it.
+    fs::resize_file(files[0], fs::file_size(files[0]) / 2);
+    Scatter();
+    const std::vector<Position> before = view().Positions();
+
+    const CommandResult read = Vandrel(c.reads);
+    EXPECT_EQ(read.exit_code, 1u) << read;
+    EXPECT_NE(read.err.find(files[0].filename().string()), std::string::npos) << read;
+    EXPECT_EQ(Chomped(read.err).find('\n'), std::string::npos) << "more than one line: " << read;
+    EXPECT_EQ(view().Positions(), before);
+  }
+}
+
+TEST_F(Layouts, ARestorePutsBackAutoArrangeSnapToGridAndTheLabelColours) {
+  view().SetStyle(view().Style() | LVS_AUTOARRANGE);
+  view().SetExtendedStyle(LVS_EX_SNAPTOGRID, LVS_EX_SNAPTOGRID);
+  const DWORD style = view().Style();
+  const DWORD extended = view().ExtendedStyle();
+  const COLORREF text = view().TextColor();
+  const COLORREF background = view().TextBackgroundColor();
+  const std::vector<Position> saved = view().Positions();
+  const CommandResult save = Vandrel({L"layout", L"save", L"arranged"});
+  ASSERT_EQ(save.exit_code, 0u) << save;
+
+  for (const wchar_t* figure : {L"red-labels", L"left"}) {
+    const CommandResult run = Vandrel({L"figure", figure});
+    ASSERT_EQ(run.exit_code, 0u) << run;
+  }
+  // Whatever the figures did with the switches, the restore has to set them itself.
+  view().SetStyle(style & ~static_cast<DWORD>(LVS_AUTOARRANGE));
+  view().SetExtendedStyle(LVS_EX_SNAPTOGRID, 0);
+  ASSERT_NE(view().TextColor(), text) << "red-labels changed no colour";
+  ASSERT_NE(view().Positions(), saved) << "the figure moved nothing";
+
+  const CommandResult restore = Vandrel({L"layout", L"restore", L"arranged"});
+  EXPECT_EQ(restore.exit_code, 0u) << restore;
+  EXPECT_EQ(view().Style(), style) << std::hex << view().Style();
+  EXPECT_EQ(view().ExtendedStyle(), extended) << std::hex << view().ExtendedStyle();
+  EXPECT_EQ(view().TextColor(), text);
+  EXPECT_EQ(view().TextBackgroundColor(), background);
+  EXPECT_EQ(view().Positions(), saved);
+}
+
+TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsCanTest) {
+  for (const wchar_t* name : {L"work", L"games"}) {
+    const CommandResult save = Vandrel({L"layout", L"save", name});
+    ASSERT_EQ(save.exit_code, 0u) << save;
+  }
+  const TempFolder out;
+  const fs::path file = out.path() / L"list.txt";
+  const CommandResult piped = Vandrel({L"layout", L"list"});
+  const CommandResult redirected = Vandrel({L"layout", L"list"}, file.wstring());
+  EXPECT_EQ(piped.exit_code, 0u) << piped;
+  EXPECT_EQ(redirected.exit_code, 0u) << redirected;
+  EXPECT_NE(piped.out.find("work"), std::string::npos) << piped;
+  EXPECT_NE(piped.out.find("games"), std::string::npos) << piped;
+  EXPECT_EQ(redirected.out, piped.out);
+  EXPECT_EQ(redirected.err, "");
+
+  const struct {
+    std::vector<std::wstring> arguments;
+    DWORD status;
+  } cases[] = {
+      {{L"layout", L"delete", L"work"}, 0},
+      {{L"layout", L"restore", L"work"}, 1},
+      {{L"layout", L"delete", L"work"}, 1},
+      {{L"layout"}, 2},
+      {{L"layout", L"save"}, 2},
+      {{L"figure", L"spiral"}, 2},
+      {{L"figure", L"left", L"--step"}, 2},
+  };
+  for (const auto& c : cases) {
+    std::wstring command;
+    for (const auto& argument : c.arguments) command += L" " + argument;
+    SCOPED_TRACE(Narrow(command));
+    const CommandResult result = Vandrel(c.arguments);
+    EXPECT_EQ(result.exit_code, c.status) << result;
+    const std::string reason = Chomped(result.err);
+    EXPECT_EQ(reason.empty(), c.status == 0) << result;
+    // A failure says why in one line; bad usage may add where to look.
+    EXPECT_TRUE(c.status != 1 || reason.find('\n') == std::string::npos) << result;
+  }
+  EXPECT_EQ(view().Positions(), by_hand_) << "a command that failed moved icons";
+}
+
+}  // namespace
+}  // namespace vandrel::e2e

@@ -1,0 +1,23 @@
+// A folder of the test's own under the Windows temp folder, gone with everything in it
+// when the object goes: a fresh data folder for each test, a place for label files.
+#pragma once
+
+#include <filesystem>
+
+namespace vandrel::e2e {
+
+class TempFolder {
+ public:
+  // Throws DriverError when it cannot be made.
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace vandrel::e2e
