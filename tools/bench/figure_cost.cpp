@@ -18,10 +18,12 @@
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "driver_error.h"
+#include "layouts/layouts.h"
 #include "line_placements.h"
 #include "product.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
+#include "temp_folder.h"
 
 namespace vandrel::bench {
 namespace {
@@ -128,7 +130,11 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   // view gone in the middle of something.
   e2e::StandinDesktop desktop({.icons = options.icons, .layout = L"progman", .cheap_paint = true});
   const RemoteListView view(desktop.list_view());
-  e2e::Product product;
+  // The product's undo history goes to a folder of the run's own, and so does the
+  // benchmark's when it runs what the product runs before a figure.
+  const e2e::TempFolder product_data;
+  const e2e::TempFolder bench_data;
+  e2e::Product product({{L"VANDREL_DATA_DIR", product_data.path().wstring()}});
 
   const HWND left = product.Button(L"left");
   const HWND right = product.Button(L"right");
@@ -153,6 +159,13 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
 
   const std::vector<std::size_t> sample = {0, left_at.size() / 2, left_at.size() - 1};
   const HWND list = view.window();
+
+  // What the product runs before each figure, run here on the same desktop: the click's
+  // time less this is the figure's own part.
+  Win32DesktopPort snapshot_port(u"wine_bench");
+  DesktopIconView snapshot_view(snapshot_port);
+  layouts::LayoutStore store(bench_data.path());
+  layouts::Layouts service(snapshot_view, store);
   // Each kind of run starts from the icons where "right" lays them: Wine's list view
   // skips the work of a placement that does not move its icon.
   const std::function<void()> kinds[] = {
@@ -160,6 +173,9 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Click(right, "right");
         Settle(product);
         Stopwatch watch;
+        service.BeforeChange();
+        cost.before_change.push_back(watch.Seconds());
+        watch.Restart();
         Click(left, "left");
         cost.click.push_back(watch.Seconds());
         Expect(view, left_at, sample, "\"left\"");
@@ -218,7 +234,8 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
 std::vector<double> ClickOverFloor(const FigureCost& cost) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < cost.click.size() && i < cost.floor.size(); ++i) {
-    ratios.push_back(cost.click[i] / cost.floor[i]);
+    const double before = i < cost.before_change.size() ? cost.before_change[i] : 0.0;
+    ratios.push_back((cost.click[i] - before) / cost.floor[i]);
   }
   return ratios;
 }

@@ -1,10 +1,12 @@
 // wine_bench: what vandrel.exe costs under Wine, against what Wine itself costs.
 //   1. One figure ("left"), click to return, over the floor: the same placements sent
 //      by this program to the same list view, one synchronous message per icon.
-//   2. Start-up to the visible main window, over a minimal Win32 window program.
+//   2. A snapshot of the whole desktop and a restore of a layout, each over its floor:
+//      the same reads, or the same placements, sent by this program.
+//   3. Start-up to the visible main window, over a minimal Win32 window program.
 // Runs in a virtual display beside the stand-in desktop (tools/run-benchmarks).
 //   wine_bench.exe [--icons 100,1000,5000] [--repeats 5] [--round-trips 2000]
-//                  [--startup-runs 15] [--only figures|startup]
+//                  [--startup-runs 15] [--only figures|layouts|startup]
 
 #include <fcntl.h>
 #include <io.h>
@@ -18,6 +20,7 @@
 
 #include "bench_clock.h"
 #include "figure_cost.h"
+#include "layout_cost.h"
 #include "remote_list_view.h"
 #include "startup_cost.h"
 
@@ -26,6 +29,8 @@ namespace {
 
 constexpr double kFigureTarget = 1.10;
 constexpr double kStartupTarget = 1.30;
+constexpr double kSnapshotTarget = 1.25;
+constexpr double kRestoreTarget = 1.20;
 
 struct Options {
   std::vector<int> icons = {100, 1000, 5000};
@@ -33,6 +38,7 @@ struct Options {
   int round_trips = 2000;
   int startup_runs = 15;
   bool figures = true;
+  bool layouts = true;
   bool startup = true;
 };
 
@@ -69,8 +75,9 @@ bool Parse(int argc, char** argv, Options& options, std::string& error) {
     } else if (flag == "--startup-runs") {
       good = ParseCount(value, 1, options.startup_runs);
     } else if (flag == "--only") {
-      good = value == "figures" || value == "startup";
+      good = value == "figures" || value == "layouts" || value == "startup";
       options.figures = value == "figures";
+      options.layouts = value == "layouts";
       options.startup = value == "startup";
     } else {
       error = "unknown option " + flag;
@@ -90,7 +97,7 @@ double Us(double seconds) { return seconds * 1e6; }
 const char* Verdict(bool met) { return met ? "[met]" : "[MISSED]"; }
 
 void PrintFigureCost(const FigureCost& c) {
-  const double click = Median(c.click);
+  const double click = Median(c.click) - Median(c.before_change);
   const double floor = Median(c.floor);
   const double idle = Median(c.idle_click);
   const double as_product = Median(c.floor_as_product);
@@ -102,16 +109,18 @@ void PrintFigureCost(const FigureCost& c) {
               Median(c.floor_from_window_thread) / floor);
   std::printf(
       "         %d runs: ratio quartiles %.3f-%.3f, click %.2f-%.2f ms, floor %.2f-%.2f ms (fastest-slowest);\n"
-      "         LVM_GETITEMCOUNT round trip %.1f us (median of %zu)\n",
+      "         before the figure (snapshot, history entry) %.2f ms; LVM_GETITEMCOUNT round trip %.1f us (median of %zu)\n",
       c.runs, Quantile(ratios, 0.25), Quantile(ratios, 0.75), Ms(Quantile(c.click, 0)), Ms(Quantile(c.click, 1)),
-      Ms(Quantile(c.floor, 0)), Ms(Quantile(c.floor, 1)), Us(Median(c.round_trips)), c.round_trips.size());
+      Ms(Quantile(c.floor, 0)), Ms(Quantile(c.floor, 1)), Ms(Median(c.before_change)), Us(Median(c.round_trips)),
+      c.round_trips.size());
 }
 
 bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
   std::printf(
       "Figure cost under Wine: \"left\", BM_CLICK to return, over the floor (the same placements sent by\n"
-      "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs; the\n"
-      "ratio is the median of each run's click over that run's floor.\n",
+      "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs. A click\n"
+      "first snapshots the desktop for undo; the figure's own part is the click less that snapshot, timed\n"
+      "just before it on the same desktop, and the ratio is the median of each run's part over its floor.\n",
       options.repeats);
   const RECT area = e2e::WorkArea();
   std::printf("Work area %ld x %ld, icon spacing %d, stand-in desktop with --cheap-paint.\n", area.right - area.left,
@@ -140,6 +149,41 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
       "  figure. start ms: a figure's view lookup, work area and count, through the product's port.\n"
       "  A-send: the floor sent with SendMessageTimeoutA, as the product's port sends, over the floor.\n"
       "  GUI-thr: the floor sent from a thread that owns a visible window, as the product's, over the floor.\n");
+  return ok;
+}
+
+bool RunLayouts(const Options& options, std::vector<std::string>& verdicts) {
+  std::printf(
+      "\nLayouts under Wine: the product's snapshot of the whole desktop over its floor (LVM_GETITEMPOSITION and\n"
+      "LVM_GETITEMTEXTA an icon into a block committed beforehand, one ReadProcessMemory), and its restore of a\n"
+      "layout, given the snapshot taken before it, over the same placements sent bare. Medians of at least %d runs.\n",
+      options.repeats);
+  std::printf("  %6s %9s %9s %6s %9s %9s %6s %10s\n", "icons", "snap ms", "floor ms", "ratio", "restore ms",
+              "floor ms", "ratio", "before ms");
+  bool ok = true;
+  for (const int icons : options.icons) {
+    try {
+      const LayoutCost c = MeasureLayoutCost({icons, options.repeats});
+      const double snapshot_ratio = Median(Ratios(c.snapshot, c.snapshot_floor));
+      const double restore_ratio = Median(Ratios(c.restore, c.restore_floor));
+      std::printf("  %6d %9.2f %9.2f %6.3f %9.2f %9.2f %6.3f %10.2f\n", icons, Ms(Median(c.snapshot)),
+                  Ms(Median(c.snapshot_floor)), snapshot_ratio, Ms(Median(c.restore)), Ms(Median(c.restore_floor)),
+                  restore_ratio, Ms(Median(c.before_change)));
+      char line[160];
+      std::snprintf(line, sizeof line, "%s snapshot at %d icons: %.3f x the floor (target at most %.2f)",
+                    Verdict(snapshot_ratio <= kSnapshotTarget), icons, snapshot_ratio, kSnapshotTarget);
+      verdicts.push_back(line);
+      std::snprintf(line, sizeof line, "%s restore at %d icons: %.3f x the floor (target at most %.2f)",
+                    Verdict(restore_ratio <= kRestoreTarget), icons, restore_ratio, kRestoreTarget);
+      verdicts.push_back(line);
+    } catch (const std::exception& e) {
+      std::printf("  %6d  failed: %s\n", icons, e.what());
+      verdicts.push_back("[ERROR] layouts at " + std::to_string(icons) + " icons: " + e.what());
+      ok = false;
+    }
+    std::fflush(stdout);
+  }
+  std::printf("  before ms: what runs before every figure: the snapshot, its history entry and file.\n");
   return ok;
 }
 
@@ -188,13 +232,14 @@ int main(int argc, char** argv) {
   if (!Parse(argc, argv, options, error)) {
     std::fprintf(stderr,
                  "wine_bench: %s\nusage: wine_bench.exe [--icons 100,1000,5000] [--repeats 5] "
-                 "[--round-trips 2000] [--startup-runs 15] [--only figures|startup]\n",
+                 "[--round-trips 2000] [--startup-runs 15] [--only figures|layouts|startup]\n",
                  error.c_str());
     return 2;
   }
   std::vector<std::string> verdicts;
   bool ok = true;
   if (options.figures) ok = RunFigures(options, verdicts) && ok;
+  if (options.layouts) ok = RunLayouts(options, verdicts) && ok;
   if (options.startup) ok = RunStartup(options, verdicts) && ok;
   std::printf("\n");
   for (const auto& line : verdicts) std::printf("%s\n", line.c_str());
