@@ -220,6 +220,12 @@ std::vector<fs::path> LayoutStore::HistoryEntries() const {
   return entries;
 }
 
+bool LayoutStore::HistoryWritable() const {
+  std::error_code error;
+  fs::create_directories(HistoryFolder(), error);
+  return !error;
+}
+
 void LayoutStore::Push(const Snapshot& snapshot) {
   fs::create_directories(HistoryFolder());
   std::vector<fs::path> entries = HistoryEntries();

@@ -73,6 +73,9 @@ class LayoutStore {
   // --- Undo history ---
   // Adds an entry; the oldest go once there are more than kHistoryLimit.
   void Push(const Snapshot& snapshot);
+  // False when the history's folder cannot be made: no entry could be kept, so there
+  // is no point in reading the desktop for one.
+  bool HistoryWritable() const;
   std::size_t HistorySize() const;
 
   // The newest entry, taken out of the history so that no other process takes it too.

@@ -28,6 +28,8 @@ bool Newer(const LayoutSummary& a, const LayoutSummary& b) {
 
 void Layouts::BeforeChange() noexcept {
   try {
+    // A snapshot that could not be kept would only slow the change down.
+    if (!store_.HistoryWritable()) return;
     RecordBeforeChange(TakeSnapshot(desktop_));
   } catch (...) {
     // No snapshot: the change goes ahead all the same.

@@ -6,10 +6,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
-#include <thread>
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
@@ -18,12 +19,12 @@
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "driver_error.h"
-#include "layouts/layouts.h"
 #include "line_placements.h"
 #include "product.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
+#include "window_thread.h"
 
 namespace vandrel::bench {
 namespace {
@@ -66,32 +67,6 @@ void ReplayAsProduct(HWND view, const std::vector<std::uint32_t>& placements) {
   }
 }
 
-// The floor sent from a thread that owns a visible window, as the product's GUI thread
-// does: under Wine such a thread also looks at its X connection whenever it waits for
-// an answer, which costs something on every message. The thread warms up with the
-// reset before the timed replay.
-double ReplayFromWindowThread(HWND view, const std::vector<std::uint32_t>& reset,
-                              const std::vector<std::uint32_t>& placements) {
-  double seconds = 0;
-  std::thread sender([&] {
-    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP | WS_VISIBLE, -8,
-                                        -8, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    // What showing a window sets off (X events, paints) is over before the timing.
-    for (const Stopwatch shown; shown.Seconds() < 0.1;) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    Replay(view, reset);
-    Stopwatch watch;
-    Replay(view, placements);
-    seconds = watch.Seconds();
-    if (window != nullptr) DestroyWindow(window);
-  });
-  sender.join();
-  return seconds;
-}
-
 // Compares icons with what the placements say, read back as the list view holds them:
 // each coordinate a signed 16-bit value.
 void Expect(const RemoteListView& view, const std::vector<std::uint32_t>& placements,
@@ -130,11 +105,14 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   // view gone in the middle of something.
   e2e::StandinDesktop desktop({.icons = options.icons, .layout = L"progman", .cheap_paint = true});
   const RemoteListView view(desktop.list_view());
-  // The product's undo history goes to a folder of the run's own, and so does the
-  // benchmark's when it runs what the product runs before a figure.
-  const e2e::TempFolder product_data;
-  const e2e::TempFolder bench_data;
-  e2e::Product product({{L"VANDREL_DATA_DIR", product_data.path().wstring()}});
+  // The product is given a data folder it cannot make (a file stands where it would
+  // be): it then keeps no undo history and reads nothing before a figure, so that the
+  // click times the figure alone. What the snapshot before a figure costs is measured
+  // with the layouts.
+  const e2e::TempFolder scratch;
+  const std::filesystem::path blocked = scratch.path() / "not-a-folder";
+  std::ofstream(blocked) << "a file where the data folder would be\n";
+  e2e::Product product({{L"VANDREL_DATA_DIR", blocked.wstring()}});
 
   const HWND left = product.Button(L"left");
   const HWND right = product.Button(L"right");
@@ -160,12 +138,10 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   const std::vector<std::size_t> sample = {0, left_at.size() / 2, left_at.size() - 1};
   const HWND list = view.window();
 
-  // What the product runs before each figure, run here on the same desktop: the click's
-  // time less this is the figure's own part.
-  Win32DesktopPort snapshot_port(u"wine_bench");
-  DesktopIconView snapshot_view(snapshot_port);
-  layouts::LayoutStore store(bench_data.path());
-  layouts::Layouts service(snapshot_view, store);
+  // The product sends from its GUI thread, which owns windows: one kind of floor is
+  // sent from such a thread too.
+  WindowThread window_thread;
+
   // Each kind of run starts from the icons where "right" lays them: Wine's list view
   // skips the work of a placement that does not move its icon.
   const std::function<void()> kinds[] = {
@@ -173,9 +149,6 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Click(right, "right");
         Settle(product);
         Stopwatch watch;
-        service.BeforeChange();
-        cost.before_change.push_back(watch.Seconds());
-        watch.Restart();
         Click(left, "left");
         cost.click.push_back(watch.Seconds());
         Expect(view, left_at, sample, "\"left\"");
@@ -201,7 +174,12 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Expect(view, left_at, sample, "the replay as the product sends");
       },
       [&] {
-        cost.floor_from_window_thread.push_back(ReplayFromWindowThread(list, right_at, left_at));
+        window_thread.Run([&] {
+          Replay(list, right_at);
+          const Stopwatch watch;
+          Replay(list, left_at);
+          cost.floor_from_window_thread.push_back(watch.Seconds());
+        });
         Expect(view, left_at, sample, "the replay from a thread with a window");
       },
   };
@@ -234,8 +212,7 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
 std::vector<double> ClickOverFloor(const FigureCost& cost) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < cost.click.size() && i < cost.floor.size(); ++i) {
-    const double before = i < cost.before_change.size() ? cost.before_change[i] : 0.0;
-    ratios.push_back((cost.click[i] - before) / cost.floor[i]);
+    ratios.push_back(cost.click[i] / cost.floor[i]);
   }
   return ratios;
 }

@@ -20,9 +20,6 @@ struct FigureCost {
   int icons = 0;
   int runs = 0;
   std::vector<double> click;                     // BM_CLICK on "left", the selection moving from "right"
-  // What the product does before the figure itself (snapshot, history entry written),
-  // the same code run by the benchmark on the same desktop just before each click.
-  std::vector<double> before_change;
   std::vector<double> floor;                     // SendMessageW(LVM_SETITEMPOSITION) per icon
   std::vector<double> floor_as_product;          // SendMessageTimeoutA as the product's port sends
   std::vector<double> floor_from_window_thread;  // SendMessageW from a thread owning a window
@@ -38,9 +35,8 @@ struct FigureCost {
 // Throws DriverError when a program does not start or answer, or a figure lands wrong.
 FigureCost MeasureFigureCost(const FigureCostOptions& options);
 
-// Each run's figure (its click less what runs before the figure) over that run's floor:
-// a machine that slows down for a while slows both. The median of these is the
-// figure's cost ratio.
+// Each run's click over that run's floor: a machine that slows down for a while slows
+// both. The median of these is the figure's cost ratio.
 std::vector<double> ClickOverFloor(const FigureCost& cost);
 
 }  // namespace vandrel::bench

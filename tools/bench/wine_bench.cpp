@@ -97,7 +97,7 @@ double Us(double seconds) { return seconds * 1e6; }
 const char* Verdict(bool met) { return met ? "[met]" : "[MISSED]"; }
 
 void PrintFigureCost(const FigureCost& c) {
-  const double click = Median(c.click) - Median(c.before_change);
+  const double click = Median(c.click);
   const double floor = Median(c.floor);
   const double idle = Median(c.idle_click);
   const double as_product = Median(c.floor_as_product);
@@ -109,18 +109,18 @@ void PrintFigureCost(const FigureCost& c) {
               Median(c.floor_from_window_thread) / floor);
   std::printf(
       "         %d runs: ratio quartiles %.3f-%.3f, click %.2f-%.2f ms, floor %.2f-%.2f ms (fastest-slowest);\n"
-      "         before the figure (snapshot, history entry) %.2f ms; LVM_GETITEMCOUNT round trip %.1f us (median of %zu)\n",
+      "         LVM_GETITEMCOUNT round trip %.1f us (median of %zu)\n",
       c.runs, Quantile(ratios, 0.25), Quantile(ratios, 0.75), Ms(Quantile(c.click, 0)), Ms(Quantile(c.click, 1)),
-      Ms(Quantile(c.floor, 0)), Ms(Quantile(c.floor, 1)), Ms(Median(c.before_change)), Us(Median(c.round_trips)),
+      Ms(Quantile(c.floor, 0)), Ms(Quantile(c.floor, 1)), Us(Median(c.round_trips)),
       c.round_trips.size());
 }
 
 bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
   std::printf(
       "Figure cost under Wine: \"left\", BM_CLICK to return, over the floor (the same placements sent by\n"
-      "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs. A click\n"
-      "first snapshots the desktop for undo; the figure's own part is the click less that snapshot, timed\n"
-      "just before it on the same desktop, and the ratio is the median of each run's part over its floor.\n",
+      "the benchmark, one SendMessageW(LVM_SETITEMPOSITION) per icon). Medians of at least %d runs; the\n"
+      "ratio is the median of each run's click over that run's floor. The product keeps no undo history\n"
+      "here, so the click is the figure's own part; the snapshot before a figure is timed with the layouts.\n",
       options.repeats);
   const RECT area = e2e::WorkArea();
   std::printf("Work area %ld x %ld, icon spacing %d, stand-in desktop with --cheap-paint.\n", area.right - area.left,
