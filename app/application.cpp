@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/error_text.h"
+#include "app/form.h"
+#include "app/window_layout.h"
 #include "desktop/win32_modal_box.h"
 
 namespace vandrel {
@@ -27,7 +29,7 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.lpszClassName = kWindowClass;
-  RegisterClassExW(&wc);
+  ui::RegisterWindowClass(wc);
 
   // A zero-sized window in the middle of the screen: never seen, but it has the
   // taskbar button, and minimising it takes the windows it owns along.
@@ -35,6 +37,7 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
   window_ = CreateWindowExW(0, kWindowClass, kTitle, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                             x, y, 0, 0, nullptr, nullptr, instance, this);
+  ui::Checked(window_, "Cannot create the application window");
 }
 
 Application::~Application() {
@@ -93,8 +96,13 @@ int Application::Run(HWND main_window, int show, HACCEL accelerators) {
     if (accelerators != nullptr && form == main_window && TranslateAcceleratorW(main_window, accelerators, &msg)) {
       continue;
     }
-    // Tab and the arrow keys move between the controls of our forms as in a dialog.
-    if (form != nullptr && GetWindow(form, GW_OWNER) == window_ && IsDialogMessageW(form, &msg)) continue;
+    // Then the form's own keys (Tab in its own order, Ctrl+Tab between pages), then the
+    // dialog keys: the arrows within a group, mnemonics.
+    if (form != nullptr && GetWindow(form, GW_OWNER) == window_ &&
+        (SendMessageW(form, ui::kTranslateKeyMessage, 0, reinterpret_cast<LPARAM>(&msg)) != 0 ||
+         IsDialogMessageW(form, &msg))) {
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -15,6 +15,7 @@ class Application {
   // Names the application on the taskbar and captions every message box.
   static constexpr wchar_t kTitle[] = L"vandrel";
 
+  // Throws when its window class or window cannot be made.
   explicit Application(HINSTANCE instance);
   ~Application();
   Application(const Application&) = delete;
@@ -35,7 +36,8 @@ class Application {
       ShowError(owner, std::current_exception());
     }
   }
-  void ShowError(HWND owner, std::exception_ptr error);
+  // Also before there is an application object, for an error at start-up.
+  static void ShowError(HWND owner, std::exception_ptr error);
 
   // Shows the main window and pumps messages until it is destroyed. `accelerators`
   // are the main window's keyboard shortcuts.

@@ -28,13 +28,10 @@ static_assert(std::is_same_v<decltype(&vandrel::TF_icon_cn::zhengxuan), decltype
 static_assert(std::is_same_v<decltype(&vandrel::TF_icon_cn::AlignLeft), decltype(&vandrel::TForm1::AlignLeft)>);
 static_assert(std::is_same_v<decltype(&vandrel::TF_icon_cn::SetTextColor), decltype(&vandrel::TForm1::SetTextColor)>);
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  using namespace vandrel;
+namespace {
 
-  // With arguments Vandrel does the one job they name, opens no window, and ends.
-  if (const std::vector<std::string> arguments = cli::ProcessArguments(); !arguments.empty()) {
-    return cli::RunCommandLine(arguments, VANDREL_VERSION);
-  }
+int RunWindows(HINSTANCE instance, int show) {
+  using namespace vandrel;
 
   Application app(instance);
   Win32DesktopPort port(u"vandrel");
@@ -67,4 +64,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   const int status = app.Run(main_window.handle(), show, menu.accelerators());
   main_window.set_layout_menu(nullptr);
   return status;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  using namespace vandrel;
+
+  // With arguments Vandrel does the one job they name, opens no window, and ends.
+  if (const std::vector<std::string> arguments = cli::ProcessArguments(); !arguments.empty()) {
+    return cli::RunCommandLine(arguments, VANDREL_VERSION);
+  }
+  // A window that cannot be made is said, with the system's reason, and ends the run:
+  // the program does not go on with no window to show.
+  try {
+    return RunWindows(instance, show);
+  } catch (...) {
+    Application::ShowError(nullptr, std::current_exception());
+    return 1;
+  }
 }

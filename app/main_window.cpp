@@ -54,15 +54,15 @@ constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 // grid), 3 the "about me" page (a letter); 0 and 2 are spare.
 void DrawTabImage(HDC dc, int index, int size) {
   const int u = size / kTabImageSize > 0 ? size / kTabImageSize : 1;
-  HBRUSH blue = CreateSolidBrush(RGB(40, 90, 170));
-  HPEN pen = CreatePen(PS_SOLID, u, RGB(40, 90, 170));
-  HGDIOBJ old_pen = SelectObject(dc, pen);
+  const ui::Brush blue(CreateSolidBrush(RGB(40, 90, 170)));
+  const ui::Pen pen(CreatePen(PS_SOLID, u, RGB(40, 90, 170)));
+  HGDIOBJ old_pen = SelectObject(dc, pen.get());
   HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
   if (index == 1) {
     for (int row = 0; row < 3; ++row) {
       for (int col = 0; col < 3; ++col) {
         RECT r{(1 + 5 * col) * u, (1 + 5 * row) * u, (5 + 5 * col) * u, (5 + 5 * row) * u};
-        FillRect(dc, &r, blue);
+        FillRect(dc, &r, blue.get());
       }
     }
   } else if (index == 3) {
@@ -76,8 +76,32 @@ void DrawTabImage(HDC dc, int index, int size) {
   }
   SelectObject(dc, old_brush);
   SelectObject(dc, old_pen);
-  DeleteObject(pen);
-  DeleteObject(blue);
+}
+
+// The mail link takes the focus from Tab, and shows it as a link does: a focus rectangle
+// around it, once the keyboard is in use.
+LRESULT CALLBACK FocusableLabelProc(HWND label, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(label, nullptr, TRUE);
+      break;
+    case WM_PAINT: {
+      const LRESULT painted = DefSubclassProc(label, message, wparam, lparam);
+      const bool hidden = (SendMessageW(label, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+      if (GetFocus() == label && !hidden) {
+        HDC dc = GetDC(label);
+        RECT r;
+        GetClientRect(label, &r);
+        DrawFocusRect(dc, &r);
+        ReleaseDC(label, dc);
+      }
+      return painted;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(label, message, wparam, lparam);
 }
 
 }  // namespace
@@ -87,17 +111,21 @@ TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : ui::Form(ap
   Create(kWindowClass, kCaption, kStyle, 0, kClientArea, Frame::ClientArea);
 }
 
-TF_icon_cn::~TF_icon_cn() {
-  if (image_list_ != nullptr) ImageList_Destroy(image_list_);
-  if (font_ != nullptr) DeleteObject(font_);
-  if (mail_font_ != nullptr) DeleteObject(mail_font_);
-}
+// The window goes before the fonts and the image list its controls use.
+TF_icon_cn::~TF_icon_cn() { Destroy(); }
 
 std::optional<LRESULT> TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SHOWWINDOW:
       // Shown by the program itself (lparam 0), not brought back with its owner.
-      if (wparam && lparam == 0) app_.Handle(window_, [this] { FormShow(); });
+      // An error (a shell that does not answer) is shown once the window is up.
+      if (wparam && lparam == 0) {
+        try {
+          FormShow();
+        } catch (...) {
+          ReportLater(std::current_exception());
+        }
+      }
       break;
     case WM_COMMAND:
       // Not from a control: Ctrl+Z, or an entry of the "Restore layout" submenu, whose
@@ -151,54 +179,63 @@ std::optional<LRESULT> TF_icon_cn::Handle(UINT message, WPARAM wparam, LPARAM lp
 void TF_icon_cn::CreateControls() {
   HINSTANCE instance = app_.instance();
   auto child = [&](HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex = 0) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    return ui::Checked(CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr),
+                       "Cannot create a control of the main window");
   };
   panel_ = child(window_, ui::kPanelClass, L"", WS_CLIPCHILDREN, 0);
-  label3_ = child(panel_, L"STATIC", kLabel3Caption, SS_LEFT | SS_NOPREFIX, kLabel3Id);
+  // One line, clipped at the label's edge where the text is wider than the label.
+  label3_ = child(panel_, L"STATIC", kLabel3Caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel3Id);
 
-  // The tab control and its pages hold focusable controls: Tab walks into them.
-  page_control_ = child(window_, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TCS_HOTTRACK,
-                        kPageControlId, WS_EX_CONTROLPARENT);
+  // The tab control is a tab stop of its own; its pages are its siblings, above it, so
+  // that Tab reaches the tabs and the controls of the page shown alike.
+  page_control_ = child(window_, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS | TCS_HOTTRACK, kPageControlId);
   for (int i = 0; i < 2; ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT | TCIF_IMAGE;
     item.pszText = const_cast<wchar_t*>(kPages[i].caption);
     item.iImage = kPages[i].image;
     SendMessageW(page_control_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-    pages_[i] = CreateWindowExW(WS_EX_CONTROLPARENT, ui::kTabSheetClass, kPages[i].caption, WS_CHILD | WS_CLIPCHILDREN,
-                                0, 0, 0, 0, page_control_, nullptr, instance, nullptr);
+    pages_[i] = ui::Checked(CreateWindowExW(WS_EX_CONTROLPARENT, ui::kTabSheetClass, kPages[i].caption,
+                                            WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, window_, nullptr, instance, nullptr),
+                            "Cannot create a page of the main window");
+    SetWindowPos(pages_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   for (const RadioRow& r : kRadios) {
     const DWORD group = r.number == 1 ? WS_GROUP : 0;
     radio_[r.number] = child(pages_[0], L"BUTTON", r.caption, BS_AUTORADIOBUTTON | WS_TABSTOP | group, kRadioId + r.number);
   }
   const std::wstring mail = std::wstring(L"Mail:   ") + kContactAddress;
-  label2_ = child(pages_[1], L"STATIC", mail.c_str(), SS_LEFT | SS_NOTIFY | SS_NOPREFIX, kLabel2Id);
+  label2_ = child(pages_[1], L"STATIC", mail.c_str(), SS_LEFT | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP | WS_GROUP,
+                  kLabel2Id);
+  SetWindowSubclass(label2_, FocusableLabelProc, 0, 0);
+  tab_order_ = {page_control_, pages_[0], pages_[1]};
 }
 
 void TF_icon_cn::LayOut() {
-  if (font_ != nullptr) DeleteObject(font_);
-  if (mail_font_ != nullptr) DeleteObject(mail_font_);
-  font_ = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
-  mail_font_ = ui::CreateFontForDpi(kFontFace, kMailFontHeight, dpi_);
+  // The old fonts stay until every control has the new ones.
+  ui::Font font = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
+  ui::Font mail_font = ui::CreateFontForDpi(kFontFace, kMailFontHeight, dpi_);
 
   ui::MoveControl(panel_, kPanel1, dpi_);
   ui::MoveControl(label3_, kLabel3, dpi_);
   ui::MoveControl(page_control_, kPageControl1, dpi_);
-  for (HWND control : {label3_, page_control_}) ui::SetFont(control, font_);
+  for (HWND control : {label3_, page_control_}) ui::SetFont(control, font.get());
   for (const RadioRow& r : kRadios) {
     ui::MoveControl(radio_[r.number], r.place, dpi_);
-    ui::SetFont(radio_[r.number], font_);
+    ui::SetFont(radio_[r.number], font.get());
   }
   ui::MoveControl(label2_, kLabel2, dpi_);
-  ui::SetFont(label2_, mail_font_);
+  ui::SetFont(label2_, mail_font.get());
+  font_ = std::move(font);
+  mail_font_ = std::move(mail_font);
   BuildTabImages();
 
   // The pages fill the tab control's display area, below the tabs.
   RECT area;
   GetClientRect(page_control_, &area);
   SendMessageW(page_control_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  MapWindowPoints(page_control_, window_, reinterpret_cast<POINT*>(&area), 2);
   for (HWND page : pages_) {
     MoveWindow(page, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
   }
@@ -206,31 +243,57 @@ void TF_icon_cn::LayOut() {
 
 void TF_icon_cn::BuildTabImages() {
   const int size = ui::Scale(kTabImageSize, dpi_);
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0);
+  ui::ImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0));
   HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
+  const ui::MemoryDc dc(CreateCompatibleDC(screen));
   for (int i = 0; i < 4; ++i) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH mask = CreateSolidBrush(kMaskColour);
+    const ui::Bitmap bitmap(CreateCompatibleBitmap(screen, size, size));
+    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+    const ui::Brush mask(CreateSolidBrush(kMaskColour));
     RECT r{0, 0, size, size};
-    FillRect(dc, &r, mask);
-    DeleteObject(mask);
-    DrawTabImage(dc, i, size);
-    SelectObject(dc, old);
-    ImageList_AddMasked(list, bitmap, kMaskColour);
-    DeleteObject(bitmap);
+    FillRect(dc.get(), &r, mask.get());
+    DrawTabImage(dc.get(), i, size);
+    SelectObject(dc.get(), old);
+    ImageList_AddMasked(list.get(), bitmap.get(), kMaskColour);
   }
-  DeleteDC(dc);
   ReleaseDC(nullptr, screen);
-  SendMessageW(page_control_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
-  if (image_list_ != nullptr) ImageList_Destroy(image_list_);
-  image_list_ = list;
+  SendMessageW(page_control_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list.get()));
+  image_list_ = std::move(list);
 }
 
 void TF_icon_cn::ShowActivePage() {
   const auto active = static_cast<int>(SendMessageW(page_control_, TCM_GETCURSEL, 0, 0));
-  for (int i = 0; i < 2; ++i) ShowWindow(pages_[i], i == active ? SW_SHOW : SW_HIDE);
+  const HWND focus = GetFocus();
+  for (int i = 0; i < 2; ++i) {
+    // The focus does not stay on a control that goes out of sight: the tabs take it.
+    if (i != active && focus != nullptr && IsChild(pages_[i], focus)) SetFocus(page_control_);
+    ShowWindow(pages_[i], i == active ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void TF_icon_cn::SelectPage(int page) {
+  SendMessageW(page_control_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  ShowActivePage();
+}
+
+bool TF_icon_cn::TranslateKey(const MSG& message) {
+  if (message.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+    // Ctrl+Tab and Ctrl+PgDn to the next page, with Shift or PgUp to the one before.
+    const bool tab = message.wParam == VK_TAB;
+    if (tab || message.wParam == VK_NEXT || message.wParam == VK_PRIOR) {
+      const bool back = tab ? GetKeyState(VK_SHIFT) < 0 : message.wParam == VK_PRIOR;
+      const auto count = static_cast<int>(SendMessageW(page_control_, TCM_GETITEMCOUNT, 0, 0));
+      const auto active = static_cast<int>(SendMessageW(page_control_, TCM_GETCURSEL, 0, 0));
+      if (count > 0) SelectPage(((active < 0 ? 0 : active) + (back ? count - 1 : 1)) % count);
+      return true;
+    }
+  }
+  if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_SPACE) &&
+      GetFocus() == label2_ && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+    app_.Handle(window_, [this] { Label2Click(); });
+    return true;
+  }
+  return ui::Form::TranslateKey(message);
 }
 
 void TF_icon_cn::OnCommand(int id, int code) {

@@ -51,8 +51,10 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   void LayOut() override;
   void Created() override { FormCreate(); }
   std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool TranslateKey(const MSG& message) override;
   void BuildTabImages();
   void ShowActivePage();
+  void SelectPage(int page);
   void OnCommand(int id, int code);
   bool Checked(int radio) const;
   int IconSpacing();
@@ -63,9 +65,9 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   HWND pages_[2] = {};
   HWND radio_[8] = {};  // RadioButton1 .. RadioButton7, by number
   HWND label2_ = nullptr;
-  HIMAGELIST image_list_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT mail_font_ = nullptr;
+  ui::ImageList image_list_;
+  ui::Font font_;
+  ui::Font mail_font_;
   // The radio button selected by the last click: a click on it again is no change
   // of selection, and runs nothing.
   int selected_ = 0;

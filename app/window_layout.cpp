@@ -1,7 +1,25 @@
 #include "app/window_layout.h"
 
+#include "app/wide_text.h"
+
 namespace vandrel::ui {
 namespace {
+
+std::string SystemReason(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring reason(text != nullptr ? text : L"", length);
+  if (text != nullptr) LocalFree(text);
+  // The system's texts end in a full stop and a line break; the error box adds its own stop.
+  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
+                             reason.back() == L'.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) return "error " + std::to_string(code);
+  return ToUtf8(reason);
+}
 
 // Windows 10 1607 and later; looked up at run time so the program still starts on
 // older systems, which then get the system DPI.
@@ -80,9 +98,19 @@ RECT OuterRect(const Place& client, DWORD style, DWORD ex_style, UINT dpi) {
   return r;
 }
 
-HFONT CreateFontForDpi(const wchar_t* face, int height, UINT dpi) {
-  return CreateFontW(-Scale(height, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+Win32Error::Win32Error(const std::string& what, DWORD code)
+    : std::runtime_error(what + ": " + SystemReason(code)), code_(code) {}
+
+void RegisterWindowClass(const WNDCLASSEXW& window_class) {
+  if (RegisterClassExW(&window_class) != 0) return;
+  const DWORD code = GetLastError();
+  if (code == ERROR_CLASS_ALREADY_EXISTS) return;
+  throw Win32Error("Cannot register the window class " + ToUtf8(std::wstring_view(window_class.lpszClassName)), code);
+}
+
+Font CreateFontForDpi(const wchar_t* face, int height, UINT dpi) {
+  return Font(CreateFontW(-Scale(height, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
 void SetFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
@@ -98,7 +126,7 @@ void RegisterContainerClasses(HINSTANCE instance) {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = name;
-    RegisterClassExW(&wc);
+    RegisterWindowClass(wc);
   }
 }
 

@@ -3,6 +3,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <memory>
+#include <system_error>
+
 #include "desktop/win32_modal_box.h"
 
 namespace vandrel {
@@ -18,6 +21,20 @@ F Lookup(const wchar_t* module, const char* name) {
   HMODULE loaded = GetModuleHandleW(module);
   if (loaded == nullptr) loaded = LoadLibraryW(module);
   return loaded != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(loaded, name))) : nullptr;
+}
+
+// One style write, shared between the caller and the thread that carries it out: a
+// write the caller gave up on still finishes into it once the shell answers.
+struct StyleWrite {
+  HWND window;
+  LONG style;
+  LONG previous = 0;
+};
+
+DWORD WINAPI WriteStyle(void* context) {
+  const std::unique_ptr<std::shared_ptr<StyleWrite>> write(static_cast<std::shared_ptr<StyleWrite>*>(context));
+  (*write)->previous = SetWindowLongA((*write)->window, GWL_STYLE, (*write)->style);
+  return 0;
 }
 
 }  // namespace
@@ -50,7 +67,32 @@ std::uint32_t Win32DesktopPort::GetStyle(WindowHandle window) {
 }
 
 std::uint32_t Win32DesktopPort::SetStyle(WindowHandle window, std::uint32_t style) {
-  return static_cast<std::uint32_t>(SetWindowLongA(Hwnd(window), GWL_STYLE, static_cast<LONG>(style)));
+  // SetWindowLongA on another process's window waits, with no limit, until the
+  // window's thread has taken WM_STYLECHANGING and WM_STYLECHANGED. It gets the
+  // messages' own limit: first a WM_NULL, which gives up at once on a thread known to
+  // be hung, then the write itself from a thread of its own, waited for no longer.
+  DWORD_PTR ignored = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (SendMessageTimeoutA(Hwnd(window), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, answer_limit_ms_,
+                          &ignored) == 0) {
+    if (GetLastError() == ERROR_TIMEOUT) throw ShellNotAnswering();
+    // The null or a vanished window: no style to write, as SetWindowLongA would answer.
+    return 0;
+  }
+  const auto write = std::make_shared<StyleWrite>(StyleWrite{Hwnd(window), static_cast<LONG>(style)});
+  auto* context = new std::shared_ptr<StyleWrite>(write);
+  const HANDLE thread = CreateThread(nullptr, 0, WriteStyle, context, 0, nullptr);
+  if (thread == nullptr) {
+    const DWORD code = GetLastError();
+    delete context;
+    // Not written here without its limit: the write is refused instead.
+    throw std::system_error(static_cast<int>(code), std::system_category(), "Cannot start the style write");
+  }
+  const DWORD waited = WaitForSingleObject(thread, answer_limit_ms_);
+  CloseHandle(thread);
+  // Given up on, the write goes on and lands when the shell wakes, as a held message does.
+  if (waited != WAIT_OBJECT_0) throw ShellNotAnswering();
+  return static_cast<std::uint32_t>(write->previous);
 }
 
 std::intptr_t Win32DesktopPort::Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,

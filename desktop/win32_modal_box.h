@@ -9,7 +9,8 @@
 namespace vandrel {
 
 // Owned by the active window of this thread when there is one (the window whose
-// button was clicked), else by `fallback_owner`.
+// button was clicked), else by `fallback_owner`. The control that had the keyboard
+// focus has it again when the box is closed.
 int ShowModalBox(HWND fallback_owner, const wchar_t* text, const wchar_t* caption, UINT flags);
 
 }  // namespace vandrel

@@ -41,7 +41,8 @@ struct ControlRow {
   Handler click;
 };
 
-// In creation order, which is also the tab order.
+// In tab order. A control later in the table lies above the earlier ones it overlaps:
+// Button12 above Memo1.
 const ControlRow kControls[] = {
     {kButton1, L"BUTTON", L"circle", kButton, 0, {16, 6, 75, 25}, &TForm1::Button1Click},
     {kButton2, L"BUTTON", L"restore", kButton, 0, {16, 38, 75, 25}, &TForm1::Button2Click},
@@ -73,9 +74,8 @@ TForm1::TForm1(Application& app, DesktopIconView& desktop) : ui::Form(app), Figu
   Create(kWindowClass, kCaption, kStyle, WS_EX_CONTROLPARENT, kFrame, Frame::Outer, Controls::WhenFirstShown);
 }
 
-TForm1::~TForm1() {
-  if (font_ != nullptr) DeleteObject(font_);
-}
+// The window goes before the font its controls use.
+TForm1::~TForm1() { Destroy(); }
 
 std::optional<LRESULT> TForm1::Handle(UINT message, WPARAM wparam, LPARAM) {
   switch (message) {
@@ -100,20 +100,29 @@ std::optional<LRESULT> TForm1::Handle(UINT message, WPARAM wparam, LPARAM) {
 }
 
 void TForm1::CreateControls() {
+  tab_order_.clear();
   for (const ControlRow& row : kControls) {
-    CreateWindowExW(row.ex_style, row.window_class, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0, window_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), app_.instance(), nullptr);
+    // Clipped by its siblings: the memo does not paint over the button above it.
+    const HWND control = ui::Checked(
+        CreateWindowExW(row.ex_style, row.window_class, row.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | row.style,
+                        0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), app_.instance(),
+                        nullptr),
+        "Cannot create a control of Form1");
+    // Each on top of those before it, so that a click lands on the later of two.
+    SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    tab_order_.push_back(control);
   }
 }
 
 void TForm1::LayOut() {
-  if (font_ != nullptr) DeleteObject(font_);
-  font_ = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
+  // The old font stays until every control has the new one.
+  ui::Font font = ui::CreateFontForDpi(kFontFace, kFontHeight, dpi_);
   for (const ControlRow& row : kControls) {
     HWND control = GetDlgItem(window_, row.id);
     ui::MoveControl(control, row.place, dpi_);
-    ui::SetFont(control, font_);
+    ui::SetFont(control, font.get());
   }
+  font_ = std::move(font);
 }
 
 std::u16string TForm1::EditText(int id) const {

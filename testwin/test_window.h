@@ -60,7 +60,7 @@ class TForm1 : public ui::Form, public FigureHost {
   std::optional<LRESULT> Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
   std::u16string EditText(int id) const;
 
-  HFONT font_ = nullptr;
+  ui::Font font_;
 };
 
 }  // namespace vandrel

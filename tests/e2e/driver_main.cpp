@@ -5,6 +5,7 @@
 //                            message box it opens
 //   paint                    has every window paint what is pending, as a click does
 //                            before it returns (after a `vandrel layout restore`)
+//   show-bench               brings up Vandrel's hidden test window "Form1" in front
 //   close                    closes Vandrel and the stand-in desktop
 // Exit status: 0 done, 1 failed, 2 usage, 3 no such button.
 #include <windows.h>
@@ -21,6 +22,7 @@
 #include "driver_error.h"
 #include "message_box.h"
 #include "product.h"
+#include "test_bench.h"
 #include "window_search.h"
 
 namespace vandrel::e2e {
@@ -84,6 +86,19 @@ int ClickButton(const std::wstring& caption) {
   return kDone;
 }
 
+int ShowBench() {
+  const HWND main = MainWindow();
+  if (main == nullptr) {
+    std::fprintf(stderr, "vandrel_driver: Vandrel is not running\n");
+    return kFailed;
+  }
+  const TestBench bench(ProcessOf(main));
+  bench.Show();
+  SetForegroundWindow(bench.window());
+  PaintPending();
+  return kDone;
+}
+
 int CloseAll() {
   bool closed = true;
   for (const wchar_t* name : {kMainWindowClass, L"Progman", L"VandrelStandinControl"}) {
@@ -105,8 +120,9 @@ int Run(int argc, wchar_t** argv) {
     PaintPending();
     return kDone;
   }
+  if (command == L"show-bench" && argc == 2) return ShowBench();
   if (command == L"close" && argc == 2) return CloseAll();
-  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | paint | close\n");
+  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | paint | show-bench | close\n");
   return kUsage;
 }
 

@@ -1,10 +1,13 @@
 // The product against a shell that goes wrong in the middle of a figure: one whose
 // view stops answering for a while (the stand-in's --hang-after), and one that dies
 // (--exit-after). The product must not freeze with the first nor fall over with the
-// second, and must go on working afterwards.
+// second, and must go on working afterwards. The same hang met by the style write of
+// FormShow (--hang-on-style), at start-up and when the window shows again.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +18,7 @@
 #include "click_through_boxes.h"
 #include "message_box.h"
 #include "scenario.h"
+#include "temp_folder.h"
 
 namespace vandrel::e2e {
 namespace {
@@ -102,6 +106,69 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
   const std::vector<Position> laid = view().Positions();
   ASSERT_EQ(laid.size(), 15u);
   for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[i], TopPlace(i)) << "icon " << i;
+}
+
+class HungShellAtShow : public Scenario {
+ protected:
+  static StandinOptions HangOnStyleWrite(int after) {
+    return {15, L"progman", false,
+            {L"--hang-on-style", std::to_wstring(after), L"--hang-ms", std::to_wstring(kHang.count())}};
+  }
+  void TearDown() override { End(); }
+
+  // The error box that `start` led to: it names the shell, within the limit and far
+  // from the hang's end; closed, the product answers again while the shell still hangs.
+  static void ExpectTheErrorBoxSoon(DWORD product_id, HWND main, Clock::time_point start) {
+    const HWND box = WaitForMessageBox(product_id, kHang);
+    const Millis to_box = Since(start);
+    std::printf("error box after %lld ms\n", static_cast<long long>(to_box.count()));
+    ASSERT_NE(box, nullptr) << "no error box";
+    EXPECT_EQ((SeenBox{MessageBoxText(box), ShowsIcon(box)}), (SeenBox{kNotAnswering, true}));
+    EXPECT_LT(to_box, kWellUnderTheHang);
+    EXPECT_TRUE(IsWindowVisible(main)) << "the box came before the window";
+    EXPECT_TRUE(PressOk(box));
+    EXPECT_TRUE(Answers(main, Millis{1000}));
+  }
+  // Once the shell wakes, the write it held lands: auto-arrange is off after all.
+  static void ExpectTheHeldWriteToLand() {
+    EXPECT_FALSE(Answers(view().window(), Millis{100})) << "the shell answers again already: the test tells nothing";
+    ASSERT_TRUE(WaitUntil([] { return Answers(view().window(), Millis{500}); }, kHang + Millis{15000}));
+    EXPECT_EQ(view().Style() & LVS_AUTOARRANGE, 0u);
+  }
+};
+
+TEST_F(HungShellAtShow, TheWindowComesUpAtStartAndTheErrorBoxSaysWhy) {
+  Begin(HangOnStyleWrite(0), /*with_product=*/false);
+  ASSERT_TRUE(ready()) << error();
+  const TempFolder data;
+  const auto start = Clock::now();
+  Product vandrel(Environment{{L"VANDREL_DATA_DIR", data.path().wstring()}});
+  const Millis to_window = Since(start);
+  std::printf("start-up: window after %lld ms\n", static_cast<long long>(to_window.count()));
+  EXPECT_LT(to_window, kWellUnderTheHang);
+  ExpectTheErrorBoxSoon(vandrel.process().id(), vandrel.main_window(), start);
+  ExpectTheHeldWriteToLand();
+}
+
+TEST_F(HungShellAtShow, TheWindowReturnsWhenShownAgainAndTheErrorBoxSaysWhy) {
+  // The first write is the product's at start-up, the second the test's own; the
+  // third, the product's when its window shows again, hangs.
+  Begin(HangOnStyleWrite(2), /*with_product=*/true);
+  ASSERT_TRUE(ready()) << error();
+  ASSERT_TRUE(StylesCleared(style_before(), extended_before()));
+  view().SetStyle(view().Style() | LVS_AUTOARRANGE);
+  const HWND main = product().main_window();
+  ShowWindow(main, SW_HIDE);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, kActionTimeout));
+
+  const auto start = Clock::now();
+  ASSERT_TRUE(ShowWindowAsync(main, SW_SHOW));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kHang + Millis{5000}));
+  const Millis to_window = Since(start);
+  std::printf("shown again: window after %lld ms\n", static_cast<long long>(to_window.count()));
+  EXPECT_LT(to_window, kWellUnderTheHang);
+  ExpectTheErrorBoxSoon(product().process().id(), main, start);
+  ExpectTheHeldWriteToLand();
 }
 
 class VanishingShell : public Scenario {

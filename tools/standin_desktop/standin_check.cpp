@@ -326,6 +326,28 @@ void CheckFaults() {
     Check(standin.Finish(10000) == 0, "ends with code 0 on WM_CLOSE after a hang");
   }
   {
+    g_case = "hang on a style write";
+    constexpr DWORD kHangMs = 2500;
+    Standin standin;
+    const bool ready = standin.Start({L"--icons", L"2", L"--hang-on-style", L"1", L"--hang-ms", std::to_wstring(kHangMs)});
+    Check(ready, "ready event set");
+    if (!ready) return;
+    const HWND view = FindView(standin::Layout::Progman, standin.process.dwProcessId);
+    const LONG style = GetWindowLongW(view, GWL_STYLE);
+    std::vector<DWORD> took_ms;
+    for (const LONG written : {style & ~LVS_AUTOARRANGE, style, style & ~LVS_AUTOARRANGE}) {
+      const DWORD start = GetTickCount();
+      SetWindowLongW(view, GWL_STYLE, written);
+      took_ms.push_back(GetTickCount() - start);
+    }
+    Check(took_ms[0] < 1000 && took_ms[2] < 1000, "the first write and the one after the hang are quick");
+    Check(took_ms[1] + 100 >= kHangMs && took_ms[1] < kHangMs + 2000,
+          "the second write waits out the hang, seen " + std::to_string(took_ms[1]) + " ms");
+    Check(static_cast<LONG>(GetWindowLongW(view, GWL_STYLE)) == (style & ~LVS_AUTOARRANGE), "every write lands");
+    PostMessageW(FindWindowW(L"Progman", nullptr), WM_CLOSE, 0, 0);
+    Check(standin.Finish(10000) == 0, "ends with code 0 on WM_CLOSE");
+  }
+  {
     g_case = "exit";
     Standin standin;
     const bool ready = standin.Start({L"--icons", L"6", L"--exit-after", L"3", L"--cheap-paint"});
@@ -384,6 +406,8 @@ void CheckAll() {
                                                                  {L"--hang-ms", L"100"},
                                                                  {L"--hang-after", L"1", L"--hang-ms", L"0"},
                                                                  {L"--hang-after", L"1", L"--hang-ms", L"600001"},
+                                                                 {L"--hang-on-style", L"-1"},
+                                                                 {L"--hang-after", L"1", L"--hang-on-style", L"1"},
                                                                  {L"--bogus"}}) {
     CheckRefused(args);
   }

@@ -63,12 +63,23 @@ struct Faults {
   WNDPROC list_view_proc = nullptr;
   std::uint32_t placements = 0;  // carried out so far
   std::optional<std::uint32_t> hang_after;
+  std::uint32_t style_writes = 0;  // carried out so far
+  std::optional<std::uint32_t> hang_on_style;
   std::uint32_t hang_ms = 0;
   std::optional<std::uint32_t> exit_after;
 };
 Faults g_faults;
 
 LRESULT CALLBACK FaultyListViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  // SetWindowLong's writer waits until the view has taken WM_STYLECHANGING: holding it
+  // here holds the writer, as a hung shell does.
+  if (message == WM_STYLECHANGING && static_cast<int>(wparam) == GWL_STYLE) {
+    if (g_faults.hang_on_style && g_faults.style_writes == *g_faults.hang_on_style) {
+      g_faults.hang_on_style.reset();
+      Sleep(g_faults.hang_ms);
+    }
+    ++g_faults.style_writes;
+  }
   if (message == LVM_SETITEMPOSITION || message == LVM_SETITEMPOSITION32) {
     if (g_faults.exit_after && g_faults.placements == *g_faults.exit_after) {
       // As a crash ends a shell: no answer, no window destroyed, no DLL told. The
@@ -88,8 +99,9 @@ LRESULT CALLBACK FaultyListViewProc(HWND window, UINT message, WPARAM wparam, LP
 }
 
 void InstallFaults(HWND view, const Options& options) {
-  if (!options.hang_after && !options.exit_after) return;
+  if (!options.hang_after && !options.exit_after && !options.hang_on_style) return;
   g_faults.hang_after = options.hang_after;
+  g_faults.hang_on_style = options.hang_on_style;
   g_faults.hang_ms = options.hang_ms;
   g_faults.exit_after = options.exit_after;
   g_faults.list_view_proc =

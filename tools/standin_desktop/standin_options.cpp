@@ -73,12 +73,14 @@ std::string Usage() {
   return "usage: standin_desktop [--icons N] [--labels FILE] [--long-label I]\n"
          "                       [--layout progman|win10|24h2|none] [--cheap-paint]\n"
          "                       [--ready-event NAME] [--timeout S]\n"
-         "                       [--hang-after N [--hang-ms M]] [--exit-after N]\n"
+         "                       [--hang-after N | --hang-on-style N [--hang-ms M]]\n"
+         "                       [--exit-after N]\n"
          "Plays the Windows shell's desktop icon view under Wine. Prints \"ready\" once the\n"
          "view is filled and shown; ends on WM_CLOSE to its \"Progman\" window (for --layout\n"
          "none, its \"VandrelStandinControl\" window), or after S seconds (default 900).\n"
          "--hang-after N: after N placements the view's thread stops answering for M ms\n"
          "(default 8000), once, then carries out the held placement and goes on.\n"
+         "--hang-on-style N: the same hang, on the style write after N writes of the view's style.\n"
          "--exit-after N: the placement after N ends the process at once, exit code 4.\n";
 }
 
@@ -101,7 +103,8 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
     }
     const bool takes_value = name == L"--icons" || name == L"--labels" || name == L"--long-label" ||
                              name == L"--layout" || name == L"--ready-event" || name == L"--timeout" ||
-                             name == L"--hang-after" || name == L"--hang-ms" || name == L"--exit-after";
+                             name == L"--hang-after" || name == L"--hang-ms" || name == L"--exit-after" ||
+                             name == L"--hang-on-style";
     if (!takes_value) return Fail("unknown option '" + Utf8(name) + "'");
     if (i + 1 >= args.size()) return Fail(Utf8(name) + " needs a value");
     const std::wstring& value = args[++i];
@@ -126,10 +129,14 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
       } else {
         return Fail("--layout takes progman, win10, 24h2 or none, not '" + Utf8(value) + "'");
       }
-    } else if (name == L"--hang-after" || name == L"--exit-after") {
-      const auto placements = ParseNumber(value, 0, 0x7FFFFFFF);
-      if (!placements) return Fail(Utf8(name) + " takes a number of placements from 0 to 2147483647");
-      (name == L"--hang-after" ? options.hang_after : options.exit_after) = placements;
+    } else if (name == L"--hang-after" || name == L"--exit-after" || name == L"--hang-on-style") {
+      const auto count = ParseNumber(value, 0, 0x7FFFFFFF);
+      if (!count) {
+        return Fail(Utf8(name) + " takes a number of " + (name == L"--hang-on-style" ? "style writes" : "placements") +
+                    " from 0 to 2147483647");
+      }
+      (name == L"--hang-after" ? options.hang_after : name == L"--exit-after" ? options.exit_after
+                                                                              : options.hang_on_style) = count;
     } else if (name == L"--hang-ms") {
       const auto ms = ParseNumber(value, 1, kMaxHangMs);
       if (!ms) return Fail("--hang-ms takes a whole number of milliseconds from 1 to " + std::to_string(kMaxHangMs));
@@ -146,7 +153,10 @@ ParseResult ParseOptions(const std::vector<std::wstring>& args) {
     }
   }
   if (options.help) return {std::move(options), {}};
-  if (hang_ms_given && !options.hang_after) return Fail("--hang-ms needs --hang-after");
+  if (options.hang_after && options.hang_on_style) return Fail("--hang-after and --hang-on-style exclude each other");
+  if (hang_ms_given && !options.hang_after && !options.hang_on_style) {
+    return Fail("--hang-ms needs --hang-after or --hang-on-style");
+  }
 
   std::vector<std::string> file_labels;
   if (labels_file) {

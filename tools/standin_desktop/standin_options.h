@@ -33,6 +33,9 @@ struct Options {
   // form) carried out: the one after hang_after placements holds the view's thread
   // for hang_ms, once; the one after exit_after placements ends the process on the spot.
   std::optional<std::uint32_t> hang_after;
+  // The same hang on a style write instead: the one after hang_on_style writes of the
+  // view's style word (WM_STYLECHANGING for GWL_STYLE, from anyone) holds the thread.
+  std::optional<std::uint32_t> hang_on_style;
   std::uint32_t hang_ms = kDefaultHangMs;
   std::optional<std::uint32_t> exit_after;
   bool help = false;
