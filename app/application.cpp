@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/error_text.h"
+#include "app/wide_text.h"
 #include "app/form.h"
 #include "app/window_layout.h"
 #include "desktop/win32_modal_box.h"

@@ -5,8 +5,6 @@
 
 #include <climits>
 
-#include "app/error_text.h"
-
 namespace vandrel {
 
 std::string ToUtf8(std::wstring_view text) {
@@ -25,8 +23,25 @@ std::string ToUtf8(std::u16string_view text) {
 }
 
 std::wstring WideFromUtf8(std::string_view text) {
-  const std::u16string wide = FromUtf8(text);
-  return std::wstring(wide.begin(), wide.end());
+  if (text.empty() || text.size() > INT_MAX) return {};
+  const int length = static_cast<int>(text.size());
+  // Strictly first; text that is not all UTF-8 is then decoded with U+FFFD for what
+  // does not decode, as the system does without the flag.
+  DWORD flags = MB_ERR_INVALID_CHARS;
+  int size = MultiByteToWideChar(CP_UTF8, flags, text.data(), length, nullptr, 0);
+  if (size <= 0) {
+    flags = 0;
+    size = MultiByteToWideChar(CP_UTF8, flags, text.data(), length, nullptr, 0);
+  }
+  if (size <= 0) return {};
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, flags, text.data(), length, out.data(), size);
+  return out;
+}
+
+std::u16string FromUtf8(std::string_view text) {
+  const std::wstring wide = WideFromUtf8(text);
+  return std::u16string(wide.begin(), wide.end());
 }
 
 }  // namespace vandrel

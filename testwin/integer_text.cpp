@@ -1,6 +1,6 @@
 #include "testwin/integer_text.h"
 
-#include "app/error_text.h"
+#include "desktop/user_error.h"
 
 namespace vandrel {
 namespace {

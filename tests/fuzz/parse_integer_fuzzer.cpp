@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/error_text.h"
+#include "desktop/user_error.h"
 #include "testwin/integer_text.h"
 
 namespace {

@@ -20,18 +20,5 @@ TEST(ErrorBoxText, AddsAFullStopOnlyAfterCharactersAboveIt) {
   for (const auto& c : cases) EXPECT_EQ(ErrorBoxText(c.in), c.out);
 }
 
-TEST(FromUtf8, DecodesAndReplacesWhatIsNotText) {
-  const struct { std::string in; std::u16string out; } cases[] = {
-      {"abc", u"abc"},
-      {"\xE5\x89\xA9\xE4\xBD\x99", u"剩余"},
-      {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"a\xFFz", u"a\uFFFDz"},
-      {"\xE5\x89", u"\uFFFD\uFFFD"},        // cut short
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},        // overlong '/'
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate
-  };
-  for (const auto& c : cases) EXPECT_EQ(FromUtf8(c.in), c.out) << c.in;
-}
-
 }  // namespace
 }  // namespace vandrel

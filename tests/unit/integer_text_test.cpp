@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "app/error_text.h"
+#include "desktop/user_error.h"
 
 namespace vandrel {
 namespace {
