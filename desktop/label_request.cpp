@@ -17,11 +17,6 @@ std::uint64_t Get(const std::uint8_t* in, std::size_t at, std::size_t width) {
 
 }  // namespace
 
-LabelRequestLayout LabelRequestLayoutFor(int pointer_bits) {
-  if (pointer_bits == 32) return {40, 8, 20, 4, 24};
-  return {88, 8, 24, 8, 32};
-}
-
 void PutLabelRequest(int pointer_bits, std::uint8_t* record, std::uint64_t text, std::int32_t subitem,
                      std::int32_t capacity) {
   const LabelRequestLayout layout = LabelRequestLayoutFor(pointer_bits);

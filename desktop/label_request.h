@@ -20,7 +20,10 @@ struct LabelRequestLayout {
 
 // 40 bytes for a 32-bit reader; the whole 88-byte x64 LVITEMA otherwise, so that no
 // field the view might touch overlaps the text area.
-LabelRequestLayout LabelRequestLayoutFor(int pointer_bits);
+constexpr LabelRequestLayout LabelRequestLayoutFor(int pointer_bits) {
+  if (pointer_bits == 32) return {40, 8, 20, 4, 24};
+  return {88, 8, 24, 8, 32};
+}
 
 // Fills the layout's record_size bytes at `record`: iSubItem, pszText = text (an
 // address in the reader's process), cchTextMax = capacity; every other byte zero.
