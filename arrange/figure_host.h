@@ -31,29 +31,38 @@ class FigureHost {
     desktop_.SetTextColor(text_colour, background_colour);
   }
 
-  void AlignLeft(std::int32_t a) { BeforeChange(); arrange::AlignLeft(desktop_, a); }
-  void AlignRight(std::int32_t a) { BeforeChange(); arrange::AlignRight(desktop_, a); }
-  void AlignTop(std::int32_t a) { BeforeChange(); arrange::AlignTop(desktop_, a); }
-  void AlignBottom(std::int32_t a) { BeforeChange(); arrange::AlignBottom(desktop_, a); }
-  void zhengxuan() { BeforeChange(); arrange::zhengxuan(desktop_); }
-  void shizi(std::int32_t p) { BeforeChange(); arrange::shizi(desktop_, p); }
-  void huanrao(std::int32_t p) { BeforeChange(); arrange::huanrao(desktop_, p); }
+  void AlignLeft(std::int32_t a) { Change([&] { arrange::AlignLeft(desktop_, a); }); }
+  void AlignRight(std::int32_t a) { Change([&] { arrange::AlignRight(desktop_, a); }); }
+  void AlignTop(std::int32_t a) { Change([&] { arrange::AlignTop(desktop_, a); }); }
+  void AlignBottom(std::int32_t a) { Change([&] { arrange::AlignBottom(desktop_, a); }); }
+  void zhengxuan() { Change([&] { arrange::zhengxuan(desktop_); }); }
+  void shizi(std::int32_t p) { Change([&] { arrange::shizi(desktop_, p); }); }
+  void huanrao(std::int32_t p) { Change([&] { arrange::huanrao(desktop_, p); }); }
 
   // The metric read-out in a message box.
   void width_height() { desktop_.ShowMessage(IconMetricsText(desktop_)); }
 
  protected:
   // The figures only one of the windows carries; each window makes its own public.
-  void yuxuan() { BeforeChange(); arrange::yuxuan(desktop_); }
-  void p_Circle() { BeforeChange(); arrange::p_Circle(desktop_); }
-  void Circle(std::int32_t radius) { BeforeChange(); arrange::Circle(desktop_, radius); }
-  void RingCircle(std::int32_t radius) { BeforeChange(); arrange::RingCircle(desktop_, radius); }
+  void yuxuan() { Change([&] { arrange::yuxuan(desktop_); }); }
+  void p_Circle() { Change([&] { arrange::p_Circle(desktop_); }); }
+  void Circle(std::int32_t radius) { Change([&] { arrange::Circle(desktop_, radius); }); }
+  void RingCircle(std::int32_t radius) { Change([&] { arrange::RingCircle(desktop_, radius); }); }
 
   DesktopIconView& desktop_;
 
  private:
   void BeforeChange() {
     if (before_change_) before_change_();
+  }
+  // The snapshot first; then the figure, every message and box of its own as ever; then,
+  // once it has ended well, the positions it left handed to the shell's folder view.
+  template <class Figure>
+  void Change(Figure&& figure) {
+    BeforeChange();
+    DesktopIconView::Change change(desktop_);
+    figure();
+    change.Commit();
   }
 
   std::function<void()> before_change_;

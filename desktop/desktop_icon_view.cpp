@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "arrange/numeric.h"
 #include "desktop/label_request.h"
 
 namespace vandrel {
@@ -62,6 +63,10 @@ void DesktopIconView::SetItemPosition(WindowHandle view, std::int32_t index, std
   // The index travels as the 32-bit pattern; a negative index names no item.
   port_.Send(view, lvm::kSetItemPosition, static_cast<std::uint32_t>(index),
              static_cast<std::intptr_t>(packed_position));
+  if (journal_ && index >= 0) {
+    if (journal_->view != view) *journal_ = Journal{view, {}};
+    journal_->placed.push_back(index);
+  }
 }
 
 void DesktopIconView::SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
@@ -271,6 +276,96 @@ void DesktopIconView::ApplyViewState(WindowHandle view, const ViewState& state) 
   if (view == 0) return;
   SetPlacementBits(view, state.auto_arrange, state.snap_to_grid);
   SetColoursAndRedraw(view, state.text_colour, state.background_colour);
+}
+
+namespace {
+
+// The shell's folder view, open for one step.
+class OpenedFolderView {
+ public:
+  OpenedFolderView(DesktopPort& port, WindowHandle list_view) : port_(port), handle_(port.OpenFolderView(list_view)) {}
+  ~OpenedFolderView() {
+    if (handle_ != 0) port_.CloseFolderView(handle_);
+  }
+  OpenedFolderView(const OpenedFolderView&) = delete;
+  OpenedFolderView& operator=(const OpenedFolderView&) = delete;
+  FolderViewHandle get() const { return handle_; }
+
+ private:
+  DesktopPort& port_;
+  FolderViewHandle handle_;
+};
+
+}  // namespace
+
+DesktopIconView::Change::Change(DesktopIconView& desktop) : desktop_(desktop), outermost_(!desktop.journal_) {
+  if (outermost_) desktop_.journal_.emplace();
+}
+
+DesktopIconView::Change::~Change() {
+  if (outermost_) desktop_.journal_.reset();
+}
+
+void DesktopIconView::Change::Commit() {
+  if (!outermost_ || !desktop_.journal_) return;
+  const Journal journal = std::move(*desktop_.journal_);
+  // Closed first: what the hand-over sends is not part of the change.
+  desktop_.journal_.reset();
+  try {
+    desktop_.CommitToShell(journal);
+  } catch (const ShellNotAnswering&) {
+  }
+}
+
+void DesktopIconView::CommitToShell(const Journal& journal) {
+  if (journal.view == 0 || journal.placed.empty()) return;
+  const OpenedFolderView folder(port_, journal.view);
+  if (folder.get() == 0) return;
+  // The positions the list view holds now, not those sent: the view may have moved an
+  // icon since (a placement outside its range, a repeat), and the shell must get what
+  // the user sees.
+  const std::optional<DesktopContents> contents = ReadDesktop(journal.view);
+  if (!contents) return;
+  std::vector<std::int32_t> indices = journal.placed;
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::vector<PlacedIcon> icons;
+  icons.reserve(indices.size());
+  for (const std::int32_t index : indices) {
+    const auto at = static_cast<std::size_t>(index);
+    if (at >= contents->icons.size()) break;  // gone since it was placed
+    icons.push_back(PlacedIcon{index, contents->icons[at].x, contents->icons[at].y});
+  }
+  if (icons.empty()) return;
+
+  const ShellCommit result = port_.CommitToShell(folder.get(), icons);
+  if (result == ShellCommit::Skipped) return;
+  // The folder view may agree with itself and still have moved the list view's icons
+  // (its points measured from elsewhere): only the list view shows what the user sees.
+  if (result == ShellCommit::Kept && StayedPut(journal.view, icons)) return;
+  for (const PlacedIcon& icon : icons) {
+    SetItemPosition(journal.view, icon.index, numeric::PackPosition(icon.x, icon.y));
+  }
+  port_.ShowMessage(kPositionsNotKept);
+}
+
+bool DesktopIconView::StayedPut(WindowHandle view, const std::vector<PlacedIcon>& icons) {
+  // A view that cannot be read again, or an icon gone meanwhile, shows no icon moved.
+  const std::optional<DesktopContents> now = ReadDesktop(view);
+  if (!now) return true;
+  return std::all_of(icons.begin(), icons.end(), [&](const PlacedIcon& icon) {
+    const auto at = static_cast<std::size_t>(icon.index);
+    return at >= now->icons.size() || (now->icons[at].x == icon.x && now->icons[at].y == icon.y);
+  });
+}
+
+std::vector<std::string> DesktopIconView::ReadParsingNames(WindowHandle view, std::int32_t count) {
+  if (view == 0 || count <= 0) return {};
+  const OpenedFolderView folder(port_, view);
+  if (folder.get() == 0) return {};
+  std::vector<std::string> names = port_.ParsingNames(folder.get(), count);
+  if (names.size() != static_cast<std::size_t>(count)) names.clear();
+  return names;
 }
 
 DisplayConfiguration DesktopIconView::ReadDisplay() {

@@ -1,10 +1,13 @@
 // DesktopIconView: the one way to the shell's desktop list view. It finds the view
-// afresh for every operation and holds no state beyond the port it talks through.
+// afresh for every operation; the only state it holds beyond the port it talks through
+// is the note of which icons the change under way has placed.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "desktop/desktop_contents.h"
 #include "desktop/desktop_port.h"
@@ -62,13 +65,51 @@ class DesktopIconView {
 
   DesktopPort& port() { return port_; }
 
+  // A change (a figure, a restore) from start to end. While it lives, the view notes
+  // which icons are placed; Commit, once the change has sent its last message, hands
+  // their positions, as the list view holds them then, to the shell's folder view, so
+  // that the shell keeps them (Windows 10 1809 and later). Where there is no folder
+  // view, that costs the port's lookup and nothing more. A change that throws never
+  // reaches Commit and hands nothing over. A change opened inside another belongs to
+  // the outer one.
+  class Change {
+   public:
+    explicit Change(DesktopIconView& desktop);
+    ~Change();
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+    // When the folder view holds other positions than the list view after the hand-over,
+    // the list view's are sent again and one message box says so. Never throws
+    // ShellNotAnswering: the icons are placed by then, and a shell that stops answering
+    // now leaves them where they are.
+    void Commit();
+
+   private:
+    DesktopIconView& desktop_;
+    bool outermost_;
+  };
+  static constexpr std::u16string_view kPositionsNotKept =
+      u"The shell did not keep the icons' positions: they may move back when the desktop is refreshed.";
+
+  // The parsing names of items 0 to count - 1 (UTF-8), from the shell's folder view; empty
+  // where there is none or one of them cannot be read.
+  std::vector<std::string> ReadParsingNames(WindowHandle view, std::int32_t count);
+
  private:
+  struct Journal {
+    WindowHandle view = 0;
+    std::vector<std::int32_t> placed;  // indices, in the order sent, repeats included
+  };
+  void CommitToShell(const Journal& journal);
+  bool StayedPut(WindowHandle view, const std::vector<PlacedIcon>& icons);
+
   WindowHandle FindMovedListView(WindowHandle progman);
   ViewState ReadViewState(WindowHandle view);
   void SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid);
   void SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour, std::uint32_t background_colour);
 
   DesktopPort& port_;
+  std::optional<Journal> journal_;
 };
 
 }  // namespace vandrel

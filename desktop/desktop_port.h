@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vandrel {
 
@@ -71,6 +72,24 @@ class ShellNotAnswering : public std::runtime_error {
  public:
   ShellNotAnswering() : std::runtime_error("The desktop did not answer in time; the icons stay where they are") {}
 };
+
+// An icon a change placed, at the position the list view holds for it.
+struct PlacedIcon {
+  std::int32_t index;
+  std::int32_t x;
+  std::int32_t y;
+  friend bool operator==(const PlacedIcon&, const PlacedIcon&) = default;
+};
+
+// What became of positions handed to the shell's folder view.
+enum class ShellCommit {
+  Skipped,  // no call was made, or one failed or did not come back in time
+  Kept,     // the folder view holds every position as it was given
+  NotKept,  // the folder view took the positions and holds others
+};
+
+// The shell's folder view of the desktop, open for one step; 0 for none.
+using FolderViewHandle = std::uintptr_t;
 
 // Window class names compare without regard to case, as Windows compares them.
 inline bool SameWindowClass(std::string_view a, std::string_view b) {
@@ -130,6 +149,25 @@ class DesktopPort {
   virtual void ShowMessage(std::u16string_view text) = 0;
   // Text in the system's ANSI code page, as the shell's labels come, decoded.
   virtual std::u16string FromAnsi(std::string_view bytes) = 0;
+
+  // --- The shell's folder view, where there is one ---
+  // Since Windows 10 1809 the shell keeps its own record of where the desktop's icons
+  // are, and loses positions set through the list view alone whenever the desktop is
+  // refreshed. Its folder view is the way into that record. The defaults answer as a
+  // shell without one (an older Windows, Wine, a stand-in), so that a port need not
+  // know of it.
+  //
+  // The folder view whose window is the parent of `list_view`; 0 when there is none or
+  // it cannot be reached. Held until CloseFolderView.
+  virtual FolderViewHandle OpenFolderView(WindowHandle /*list_view*/) { return 0; }
+  // Positions `placed` in one call, then reads each position back from the folder view.
+  virtual ShellCommit CommitToShell(FolderViewHandle /*view*/, const std::vector<PlacedIcon>& /*placed*/) {
+    return ShellCommit::Skipped;
+  }
+  // The parsing names (UTF-8) of items 0 to count - 1, in index order; empty unless
+  // every one of them could be read.
+  virtual std::vector<std::string> ParsingNames(FolderViewHandle /*view*/, std::int32_t /*count*/) { return {}; }
+  virtual void CloseFolderView(FolderViewHandle /*view*/) {}
 };
 
 }  // namespace vandrel

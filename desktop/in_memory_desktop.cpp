@@ -308,4 +308,32 @@ void InMemoryDesktop::ShowMessage(std::u16string_view text) {
   if (on_message_box) on_message_box(text);
 }
 
+namespace {
+constexpr FolderViewHandle kFolderView = 0xF01D;
+}  // namespace
+
+FolderViewHandle InMemoryDesktop::OpenFolderView(WindowHandle list_view) {
+  if (!folder_view || list_view == 0 || list_view != list_view_) return 0;
+  ++open_folder_views_;
+  return kFolderView;
+}
+
+ShellCommit InMemoryDesktop::CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) {
+  if (!folder_view || view != kFolderView) return ShellCommit::Skipped;
+  folder_view->commits.push_back(placed);
+  if (folder_view->on_commit) folder_view->on_commit(placed);
+  return folder_view->outcome;
+}
+
+std::vector<std::string> InMemoryDesktop::ParsingNames(FolderViewHandle view, std::int32_t count) {
+  if (!folder_view || view != kFolderView || folder_view->parsing_names.size() != static_cast<std::size_t>(count)) {
+    return {};
+  }
+  return folder_view->parsing_names;
+}
+
+void InMemoryDesktop::CloseFolderView(FolderViewHandle view) {
+  if (view == kFolderView && open_folder_views_ > 0) --open_folder_views_;
+}
+
 }  // namespace vandrel

@@ -65,6 +65,19 @@ class InMemoryDesktop : public DesktopPort {
   // Runs when a message box is shown (and "closed").
   std::function<void(std::u16string_view)> on_message_box;
 
+  // A folder view over the list view, as the shell has since Windows 10 1809; none
+  // unless a test sets one.
+  struct FolderView {
+    ShellCommit outcome = ShellCommit::Kept;
+    std::vector<std::string> parsing_names;  // answered when asked for exactly as many
+    std::vector<std::vector<PlacedIcon>> commits;  // what it was handed, call by call
+    // Runs when positions are handed over: lets a test move icons of the list view, as
+    // a shell that puts them elsewhere would.
+    std::function<void(const std::vector<PlacedIcon>&)> on_commit;
+  };
+  std::optional<FolderView> folder_view;
+  std::size_t open_folder_views() const { return open_folder_views_; }
+
   // --- What the view holds now ---
   std::uint32_t style() const { return windows_.at(list_view_).style; }
   void set_style(std::uint32_t style) { windows_.at(list_view_).style = style; }
@@ -104,6 +117,10 @@ class InMemoryDesktop : public DesktopPort {
   std::uint32_t SystemDpi() override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
+  FolderViewHandle OpenFolderView(WindowHandle list_view) override;
+  ShellCommit CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) override;
+  std::vector<std::string> ParsingNames(FolderViewHandle view, std::int32_t count) override;
+  void CloseFolderView(FolderViewHandle view) override;
 
  private:
   struct Window {
@@ -155,6 +172,7 @@ class InMemoryDesktop : public DesktopPort {
 
   std::vector<std::u16string> messages_shown_;
   std::optional<std::size_t> answers_left_;
+  std::size_t open_folder_views_ = 0;
 };
 
 }  // namespace vandrel

@@ -216,4 +216,33 @@ void RecordingPort::ShowMessage(std::u16string_view text) {
   inner_.ShowMessage(text);
 }
 
+FolderViewHandle RecordingPort::OpenFolderView(WindowHandle list_view) {
+  const FolderViewHandle r = inner_.OpenFolderView(list_view);
+  Log("OpenFolderView(" + Hex(list_view) + ") = " + Hex(r));
+  return r;
+}
+
+ShellCommit RecordingPort::CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) {
+  const ShellCommit r = inner_.CommitToShell(view, placed);
+  std::string items;
+  for (const PlacedIcon& icon : placed) {
+    items += (items.empty() ? "" : ", ") + std::to_string(icon.index) + " (" + std::to_string(icon.x) + ", " +
+             std::to_string(icon.y) + ")";
+  }
+  const char* outcome = r == ShellCommit::Kept ? "Kept" : r == ShellCommit::NotKept ? "NotKept" : "Skipped";
+  Log("SelectAndPositionItems(" + Hex(view) + ", [" + items + "], SVSI_POSITIONITEM) = " + outcome);
+  return r;
+}
+
+std::vector<std::string> RecordingPort::ParsingNames(FolderViewHandle view, std::int32_t count) {
+  std::vector<std::string> r = inner_.ParsingNames(view, count);
+  Log("ParsingNames(" + Hex(view) + ", " + std::to_string(count) + ") = " + std::to_string(r.size()) + " names");
+  return r;
+}
+
+void RecordingPort::CloseFolderView(FolderViewHandle view) {
+  inner_.CloseFolderView(view);
+  Log("CloseFolderView(" + Hex(view) + ")");
+}
+
 }  // namespace vandrel

@@ -63,6 +63,10 @@ class RecordingPort : public DesktopPort {
   std::uint32_t SystemDpi() override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
+  FolderViewHandle OpenFolderView(WindowHandle list_view) override;
+  ShellCommit CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) override;
+  std::vector<std::string> ParsingNames(FolderViewHandle view, std::int32_t count) override;
+  void CloseFolderView(FolderViewHandle view) override;
 
  private:
   void Log(std::string line) { lines_.push_back(std::move(line)); }

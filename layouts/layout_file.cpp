@@ -127,6 +127,8 @@ std::vector<IconPlace> ReadIcons(const json& doc) {
     if (!icon.is_object()) Refuse(where + " is not an object");
     icons.push_back(IconPlace{Text(icon, where, "label"), Integer<std::int32_t>(icon, where, "occurrence", 0),
                               Integer<std::int32_t>(icon, where, "x"), Integer<std::int32_t>(icon, where, "y")});
+    // Files from before the folder view was asked, and icons it had no name for, have none.
+    if (icon.contains("parsing_name")) icons.back().parsing_name = Text(icon, where, "parsing_name");
   }
   // An icon is known by its label and occurrence: two records of one icon would
   // leave it unclear where it goes.
@@ -192,7 +194,9 @@ std::string FormatLayout(const LayoutRecord& record) {
   const char* separator = "\n  ";
   for (const IconPlace& icon : s.icons) {
     text += separator;
-    text += Dump({{"label", icon.label}, {"occurrence", icon.occurrence}, {"x", icon.x}, {"y", icon.y}});
+    ordered_json line = {{"label", icon.label}, {"occurrence", icon.occurrence}, {"x", icon.x}, {"y", icon.y}};
+    if (!icon.parsing_name.empty()) line["parsing_name"] = icon.parsing_name;
+    text += Dump(line);
     separator = ",\n  ";
   }
   text += s.icons.empty() ? "]\n}\n" : "\n ]\n}\n";

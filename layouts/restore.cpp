@@ -32,21 +32,50 @@ std::string Icons(std::int32_t n) { return std::to_string(n) + (n == 1 ? " icon"
 }  // namespace
 
 RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<IconPlace>& saved) {
-  std::unordered_map<IconKey, const IconPlace*, IconKeyHash> wanted;
-  wanted.reserve(saved.size());
-  for (const IconPlace& icon : saved) wanted.emplace(IconKey{icon.label, icon.occurrence}, &icon);
-
-  RestorePlan plan;
-  plan.moves.reserve(std::min(now.size(), saved.size()));
   const std::size_t last = std::min<std::size_t>(now.size(), std::numeric_limits<std::int32_t>::max());
-  for (std::size_t i = 0; i < last; ++i) {
+  // The saved icon each icon of the desktop goes to, by index.
+  std::vector<const IconPlace*> target(last, nullptr);
+  std::size_t matched = 0;
+
+  // By parsing name first, where both sides know one: it tells apart icons of one label,
+  // and follows an icon whose copies have come or gone.
+  std::unordered_map<std::string_view, const IconPlace*> by_name;
+  for (const IconPlace& icon : saved) {
+    if (!icon.parsing_name.empty()) by_name.emplace(icon.parsing_name, &icon);
+  }
+  std::vector<bool> taken(saved.size(), false);
+  for (std::size_t i = 0; i < last && !by_name.empty(); ++i) {
+    if (now[i].parsing_name.empty()) continue;
+    const auto found = by_name.find(now[i].parsing_name);
+    if (found == by_name.end()) continue;
+    target[i] = found->second;
+    taken[static_cast<std::size_t>(found->second - saved.data())] = true;
+    // Each saved icon goes to one icon of the desktop only.
+    by_name.erase(found);
+    ++matched;
+  }
+
+  // Then by label and occurrence among the rest.
+  std::unordered_map<IconKey, const IconPlace*, IconKeyHash> wanted;
+  wanted.reserve(saved.size() - matched);
+  for (std::size_t s = 0; s < saved.size(); ++s) {
+    if (!taken[s]) wanted.emplace(IconKey{saved[s].label, saved[s].occurrence}, &saved[s]);
+  }
+  for (std::size_t i = 0; i < last && !wanted.empty(); ++i) {
+    if (target[i] != nullptr) continue;
     const auto found = wanted.find(IconKey{now[i].label, now[i].occurrence});
     if (found == wanted.end()) continue;
-    plan.moves.push_back(Move{static_cast<std::int32_t>(i), found->second->x, found->second->y});
-    // Each saved icon goes to one icon of the desktop only.
+    target[i] = found->second;
     wanted.erase(found);
+    ++matched;
   }
-  plan.missing = Count(saved.size() - plan.moves.size());
+
+  RestorePlan plan;
+  plan.moves.reserve(matched);
+  for (std::size_t i = 0; i < last; ++i) {
+    if (target[i] != nullptr) plan.moves.push_back(Move{static_cast<std::int32_t>(i), target[i]->x, target[i]->y});
+  }
+  plan.missing = Count(saved.size() - matched);
   return plan;
 }
 
@@ -61,12 +90,16 @@ std::string RestoreResult::Summary() const {
 static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, const std::vector<IconPlace>& now,
                                 const Snapshot& saved) {
   const RestorePlan plan = MatchIcons(now, saved.icons);
+  DesktopIconView::Change change(desktop);
   // With auto-arrange or snap-to-grid on, the view would move the icons again as they land.
   desktop.FreePlacement(view);
   for (const Move& move : plan.moves) {
     desktop.SetItemPosition(view, move.index, numeric::PackPosition(move.x, move.y));
   }
   desktop.ApplyViewState(view, saved.view);
+  // After the view's settings too: the shell is handed the positions the view shows
+  // once they are in force.
+  change.Commit();
   return RestoreResult{Count(plan.moves.size()), plan.missing};
 }
 
@@ -75,7 +108,7 @@ RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved) {
   if (view == 0) throw NoDesktopView();
   const std::optional<DesktopContents> contents = desktop.ReadDesktop(view);
   if (!contents) throw NoDesktopView();
-  return PlaceIcons(desktop, view, IconPlaces(desktop, contents->icons), saved);
+  return PlaceIcons(desktop, view, IconPlaces(desktop, view, contents->icons), saved);
 }
 
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved, const Snapshot& now) {

@@ -1,6 +1,7 @@
-// Putting a snapshot back on the desktop: icons matched by label and occurrence, the
-// view switched to free placement, the positions sent, then the view's own settings
-// of the snapshot put back.
+// Putting a snapshot back on the desktop: icons matched by parsing name, or label and
+// occurrence, the view switched to free placement, the positions sent, then the view's
+// own settings of the snapshot put back and the positions handed to the shell's folder
+// view where there is one.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,8 @@ struct RestorePlan {
 };
 
 // Matches each icon of `saved` with the icon now on the desktop that has the same
-// label and occurrence. Icons on the desktop but not in the layout are not moved.
+// parsing name, where both know one; the icons left then by the same label and
+// occurrence. Icons on the desktop but not in the layout are not moved.
 RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<IconPlace>& saved);
 
 struct RestoreResult {

@@ -36,12 +36,16 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, const std::vector<IconReading>& icons) {
+std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, WindowHandle view, const std::vector<IconReading>& icons) {
+  std::vector<std::string> names = desktop.ReadParsingNames(view, static_cast<std::int32_t>(icons.size()));
+  // Read after the labels: a desktop whose icons came or went meanwhile gives no names.
+  if (names.size() != icons.size()) names.assign(icons.size(), std::string());
   std::vector<IconPlace> places;
   places.reserve(icons.size());
   std::unordered_map<std::string, std::int32_t> seen;
-  for (const IconReading& icon : icons) {
-    IconPlace place{Utf16ToUtf8(desktop.port().FromAnsi(icon.label)), 0, icon.x, icon.y};
+  for (std::size_t i = 0; i < icons.size(); ++i) {
+    const IconReading& icon = icons[i];
+    IconPlace place{Utf16ToUtf8(desktop.port().FromAnsi(icon.label)), 0, icon.x, icon.y, std::move(names[i])};
     // A list view holds fewer than 2^31 items, so the count cannot wrap.
     place.occurrence = seen[place.label]++;
     places.push_back(std::move(place));
@@ -57,7 +61,7 @@ Snapshot TakeSnapshot(DesktopIconView& desktop) {
   Snapshot snapshot;
   snapshot.display = desktop.ReadDisplay();
   snapshot.view = contents->view;
-  snapshot.icons = IconPlaces(desktop, contents->icons);
+  snapshot.icons = IconPlaces(desktop, view, contents->icons);
   snapshot.taken_at =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   return snapshot;

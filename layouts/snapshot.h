@@ -1,6 +1,7 @@
 // A snapshot of the desktop: where every icon was, on which display, with which view
-// settings. Icons are known by their label and its occurrence, since the shell's item
-// indices change whenever an icon comes or goes.
+// settings. Icons are known by their parsing name where the shell's folder view gives
+// one, and by their label and its occurrence, since the shell's item indices change
+// whenever an icon comes or goes.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,9 @@ struct IconPlace {
   std::int32_t occurrence = 0;  // 0 for the first icon with this label in index order, 1 for the second, ...
   std::int32_t x = 0;
   std::int32_t y = 0;
+  // The item's full name in the shell's namespace (UTF-8; a file's path, a shell
+  // object's GUID path), which tells apart icons of one label. Empty when unknown.
+  std::string parsing_name = {};
   friend bool operator==(const IconPlace&, const IconPlace&) = default;
 };
 
@@ -39,8 +43,9 @@ class NoDesktopView : public std::runtime_error {
 // Reads the whole desktop in one pass. Throws NoDesktopView, or ShellNotAnswering.
 Snapshot TakeSnapshot(DesktopIconView& desktop);
 
-// Labels decoded, occurrences numbered in index order.
-std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, const std::vector<IconReading>& icons);
+// Labels decoded, occurrences numbered in index order, and the parsing names of the
+// icons of `view` added where the shell's folder view gives them.
+std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, WindowHandle view, const std::vector<IconReading>& icons);
 
 // A lone surrogate becomes U+FFFD, so that the text is always valid UTF-8.
 std::string Utf16ToUtf8(std::u16string_view text);

@@ -34,8 +34,8 @@ Snapshot Sample(std::int64_t taken_at = 1700000000) {
   Snapshot s;
   s.display = {Rect{-1920, 0, 1024, 738}, 2944, 1080, 144, 2};
   s.view = {true, false, 0x00FFFFFF, kNoColour};
-  s.icons = {{"Recycle Bin", 0, 10, 20},
-             {"回收站", 0, -32768, 32767},                         // CP936 label, as UTF-8
+  s.icons = {{"Recycle Bin", 0, 10, 20, "::{645FF040-5081-101B-9F08-00AA002F954E}"},
+             {"回收站", 0, -32768, 32767, "C:\\Users\\用户\\Desktop\\回收站.lnk"},  // CP936 label, as UTF-8
              {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 0, 1, 2},  // CP1252: é € “
              {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 1, 3, 4},
              {"tab\t\"quote\" back\\slash", 0, INT32_MIN, INT32_MAX}};

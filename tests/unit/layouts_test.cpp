@@ -197,6 +197,29 @@ TEST(MatchIcons, PairsEachSavedIconWithOneIconOfTheSameLabelAndOccurrence) {
   const RestorePlan plan = MatchIcons(now, saved);
   EXPECT_EQ(plan.moves, (std::vector<Move>{{0, 5, 6}, {1, 1, 2}, {2, 3, 4}}));
   EXPECT_EQ(plan.missing, 2);
+
+  // A parsing name first where both sides know one; where either does not, the label.
+  const std::vector<IconPlace> named = {
+      {"a", 0, 0, 0, "P2"}, {"a", 1, 0, 0, "P1"}, {"x", 0, 0, 0, "P3"}, {"b", 0, 0, 0}};
+  const std::vector<IconPlace> kept = {
+      {"a", 0, 1, 1, "P1"}, {"a", 1, 2, 2, "P2"}, {"b", 0, 3, 3, "P9"}, {"x", 0, 4, 4}};
+  EXPECT_EQ(MatchIcons(named, kept).moves, (std::vector<Move>{{0, 2, 2}, {1, 1, 1}, {2, 4, 4}, {3, 3, 3}}));
+}
+
+TEST(Restore, FindsIconsByParsingNameAndHandsTheirPositionsToTheShell) {
+  Bench b({{"a.txt", 10, 10}, {"a.txt", 80, 10}, {"b", 160, 10}});
+  b.d.shell.folder_view.emplace();
+  b.d.shell.folder_view->parsing_names = {"C:\\Users\\Public\\Desktop\\a.txt", "C:\\Users\\me\\Desktop\\a.txt",
+                                          "C:\\b"};
+  b.layouts.Save("desk");
+  // The user's own a.txt was made again: it now comes first in the view's order.
+  b.Lay({{"a.txt", 1, 1}, {"b", 2, 2}, {"a.txt", 3, 3}});
+  b.d.shell.folder_view->parsing_names = {"C:\\Users\\me\\Desktop\\a.txt", "C:\\b",
+                                          "C:\\Users\\Public\\Desktop\\a.txt"};
+  EXPECT_EQ(b.layouts.Restore("desk", b.warn), "Restored 3 icons.");
+  EXPECT_EQ(b.Icons(), (std::vector<Place>{{"a.txt", 80, 10}, {"b", 160, 10}, {"a.txt", 10, 10}}));
+  ASSERT_EQ(b.d.shell.folder_view->commits.size(), 1u);
+  EXPECT_EQ(b.d.shell.folder_view->commits[0], (std::vector<PlacedIcon>{{0, 80, 10}, {1, 160, 10}, {2, 10, 10}}));
 }
 
 TEST(Texts, SummariesDisplaysAndLabelsReadAsTheySay) {
