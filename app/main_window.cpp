@@ -195,7 +195,7 @@ void TF_icon_cn::CreateControls() {
     item.mask = TCIF_TEXT | TCIF_IMAGE;
     item.pszText = const_cast<wchar_t*>(kPages[i].caption);
     item.iImage = kPages[i].image;
-    SendMessageW(page_control_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(page_control_, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     pages_[i] = ui::Checked(CreateWindowExW(WS_EX_CONTROLPARENT, ui::kTabSheetClass, kPages[i].caption,
                                             WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, window_, nullptr, instance, nullptr),
                             "Cannot create a page of the main window");

@@ -64,8 +64,9 @@ void ExpectOnCircle(const std::vector<Position>& laid, const Arc& arc) {
     const int place = arc.ring ? arc.last - j : j - arc.first;
     const double angle = place * (2 * std::numbers::pi / k);
     const double dx = arc.radius * std::sin(angle), dy = arc.radius * std::cos(angle);
-    EXPECT_TRUE(TruncatedFrom(laid[j].x - kMiddle.x, dx) && TruncatedFrom(laid[j].y - kMiddle.y, dy))
-        << "icon " << j << " at (" << laid[j].x << ", " << laid[j].y << "), exact offsets (" << dx << ", " << dy
+    const Position& at = laid[static_cast<std::size_t>(j)];
+    EXPECT_TRUE(TruncatedFrom(at.x - kMiddle.x, dx) && TruncatedFrom(at.y - kMiddle.y, dy))
+        << "icon " << j << " at (" << at.x << ", " << at.y << "), exact offsets (" << dx << ", " << dy
         << ") on the circle of radius " << arc.radius;
   }
 }
@@ -109,7 +110,8 @@ TEST_P(RingCircle, RingsFromTheRadiusInwardWithABoxAfterEach) {
       const std::vector<Position> now = view().Positions();
       SCOPED_TRACE("box after ring " + std::to_string(rings_seen));
       ExpectOnCircle(now, ring);
-      for (int i = ring.last + 1; i < n; ++i) ASSERT_EQ(now[i], scattered[i]) << "icon " << i << " moved early";
+      for (auto i = static_cast<std::size_t>(ring.last) + 1; i < static_cast<std::size_t>(n); ++i)
+        ASSERT_EQ(now[i], scattered[i]) << "icon " << i << " moved early";
     });
 
     EXPECT_EQ(rings_seen, static_cast<std::size_t>(std::count(course.boxes.begin(), course.boxes.end(), kRingPlaced)))
@@ -123,13 +125,15 @@ TEST_P(RingCircle, RingsFromTheRadiusInwardWithABoxAfterEach) {
     EXPECT_EQ(texts, course.boxes);
 
     const std::vector<Position> laid = view().Positions();
-    int placed = 0;
+    std::size_t placed = 0;
     for (const Arc& arc : course.arcs) {
       ExpectOnCircle(laid, arc);
-      placed = arc.last + 1;
+      placed = static_cast<std::size_t>(arc.last) + 1;
     }
-    for (const auto& [index, at] : course.spots) EXPECT_EQ(laid[index], at) << "icon " << index;
-    for (int i = placed; i < n; ++i) EXPECT_EQ(laid[i], scattered[i]) << "icon " << i << " should not move";
+    for (const auto& [index, at] : course.spots)
+      EXPECT_EQ(laid[static_cast<std::size_t>(index)], at) << "icon " << index;
+    for (std::size_t i = placed; i < static_cast<std::size_t>(n); ++i)
+      EXPECT_EQ(laid[i], scattered[i]) << "icon " << i << " should not move";
   }
 }
 
@@ -170,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The plain circle only when the first ring would hold more than every icon.
         RingDesktop{"FiftyNineIcons", 59, {{350, {{350, 0, 58, true}}, {kRingPlaced}, {{58, {512, 719}}}}}},
         RingDesktop{"FiftyEightIcons", 58, {{350, {{350, 0, 57, false}}, {}, {{0, {512, 719}}}}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 }  // namespace
 }  // namespace vandrel::e2e

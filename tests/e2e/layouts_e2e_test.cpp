@@ -106,13 +106,15 @@ class Layouts : public Scenario {
   static std::vector<Icon> Icons() {
     std::vector<Icon> icons;
     const std::vector<Position> positions = view().Positions();
-    for (int i = 0; i < static_cast<int>(positions.size()); ++i) icons.push_back({view().Label(i), positions[i]});
+    for (std::size_t i = 0; i < positions.size(); ++i)
+      icons.push_back({view().Label(static_cast<int>(i)), positions[i]});
     return icons;
   }
   static int IndexOf(const std::string& label, int occurrence) {
     const std::vector<Icon> icons = Icons();
-    for (int i = 0, seen = 0; i < static_cast<int>(icons.size()); ++i) {
-      if (icons[i].label == label && seen++ == occurrence) return i;
+    int seen = 0;
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+      if (icons[i].label == label && seen++ == occurrence) return static_cast<int>(i);
     }
     throw DriverError("no icon \"" + label + "\" #" + std::to_string(occurrence) + " on the stand-in");
   }

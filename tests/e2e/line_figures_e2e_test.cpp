@@ -129,8 +129,8 @@ TEST_F(OverflowingLines, LinesGoOnPastTheFarEdge) {
     product().Run(c.caption, L"right" == std::wstring(c.caption) ? L"left" : L"right");
     const std::vector<Position> laid = view().Positions();
     ASSERT_EQ(laid.size(), 200u);
-    for (const auto& [index, at] : c.spots) EXPECT_EQ(laid[index], at) << "icon " << index;
-    for (int i = 0; i < n; ++i) ASSERT_EQ(laid[i], Expected(c.caption, i, n)) << "icon " << i;
+    for (const auto& [index, at] : c.spots) EXPECT_EQ(laid[static_cast<std::size_t>(index)], at) << "icon " << index;
+    for (int i = 0; i < n; ++i) ASSERT_EQ(laid[static_cast<std::size_t>(i)], Expected(c.caption, i, n)) << "icon " << i;
   }
 }
 

@@ -21,8 +21,8 @@ HWND WaitForMessageBox(DWORD process_id, Millis timeout) {
 }
 
 std::wstring MessageBoxText(HWND box) {
-  const HWND text = GetDlgItem(box, kTextId);
-  if (text != nullptr && lstrcmpiW(ClassOf(text).c_str(), L"Static") == 0) return TextOf(text);
+  const HWND text_control = GetDlgItem(box, kTextId);
+  if (text_control != nullptr && lstrcmpiW(ClassOf(text_control).c_str(), L"Static") == 0) return TextOf(text_control);
   // Any other layout: the first static control that carries text (the icon carries none).
   for (const HWND child : FindDescendants(box, {L"Static"})) {
     std::wstring text = TextOf(child);

@@ -69,7 +69,8 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
   // Not scattered: the stand-in counts every placement, the test's own included.
   const std::vector<Position> before = view().Positions();
   ASSERT_EQ(before.size(), 15u);
-  for (int i = 4; i < 15; ++i) ASSERT_NE(before[i], LeftPlace(i)) << "icon " << i << " starts at its place";
+  for (int i = 4; i < 15; ++i)
+    ASSERT_NE(before[static_cast<std::size_t>(i)], LeftPlace(i)) << "icon " << i << " starts at its place";
   const HWND shell_view = view().window();
   const DWORD product_id = product().process().id();
 
@@ -97,15 +98,15 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
   ASSERT_EQ(stopped.size(), 15u);
   // Icon 4 is the placement the shell held: it lands once the shell wakes up. Nothing
   // after it was sent, and "top" placed nothing.
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(stopped[i], LeftPlace(i)) << "icon " << i;
-  for (int i = 5; i < 15; ++i) EXPECT_EQ(stopped[i], before[i]) << "icon " << i;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(stopped[static_cast<std::size_t>(i)], LeftPlace(i)) << "icon " << i;
+  for (std::size_t i = 5; i < 15; ++i) EXPECT_EQ(stopped[i], before[i]) << "icon " << i;
 
   // With the shell back, a figure runs to its end.
   product().Run(L"top", L"left");
   EXPECT_EQ(FindMessageBox(product_id), nullptr);
   const std::vector<Position> laid = view().Positions();
   ASSERT_EQ(laid.size(), 15u);
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[i], TopPlace(i)) << "icon " << i;
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[static_cast<std::size_t>(i)], TopPlace(i)) << "icon " << i;
 }
 
 class HungShellAtShow : public Scenario {

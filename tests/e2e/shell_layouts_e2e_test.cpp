@@ -58,11 +58,12 @@ TEST_P(WorkerWLayouts, TheViewIsFoundForTheStylesAndTheFigures) {
   product().Run(L"left", L"right");
   const std::vector<Position> laid = view().Positions();
   ASSERT_EQ(laid.size(), 15u);
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[i], (Position{19 + 75 * (i / 9), 75 * (i % 9)})) << "icon " << i;
+  for (int i = 0; i < 15; ++i)
+    EXPECT_EQ(laid[static_cast<std::size_t>(i)], (Position{19 + 75 * (i / 9), 75 * (i % 9)})) << "icon " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, WorkerWLayouts, ::testing::Values(L"win10", L"24h2"), [](const auto& info) {
-  return std::string(info.param == std::wstring(L"win10") ? "Win10" : "Win11_24H2");
+INSTANTIATE_TEST_SUITE_P(Layouts, WorkerWLayouts, ::testing::Values(L"win10", L"24h2"), [](const auto& instance) {
+  return std::string(instance.param == std::wstring(L"win10") ? "Win10" : "Win11_24H2");
 });
 
 }  // namespace

@@ -39,14 +39,15 @@ Outcome Lay(const Figure& figure, std::int32_t icons, std::int32_t p, Rect area 
 // Items first..last laid in a straight run: (x0, y0), then dx and dy further on for each item.
 void ExpectRun(const std::vector<Placement>& placed, int first, int last, int x0, int dx, int y0, int dy) {
   for (int i = first; i <= last; ++i) {
-    ASSERT_LT(static_cast<std::size_t>(i), placed.size());
-    EXPECT_EQ(placed[i], (Placement{i, x0 + dx * (i - first), y0 + dy * (i - first)})) << "item " << i;
+    const auto at = static_cast<std::size_t>(i);
+    ASSERT_LT(at, placed.size());
+    EXPECT_EQ(placed[at], (Placement{i, x0 + dx * (i - first), y0 + dy * (i - first)})) << "item " << i;
   }
 }
 
 // A view that answers whatever count it is told to, as no real list view would.
 struct FixedCountShell : InMemoryDesktop {
-  explicit FixedCountShell(std::int32_t count) : InMemoryDesktop(3), count(count) {}
+  explicit FixedCountShell(std::int32_t answered) : InMemoryDesktop(3), count(answered) {}
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
     if (message == lvm::kGetItemCount) return count;
     return InMemoryDesktop::Send(window, message, wparam, lparam);
@@ -77,7 +78,8 @@ TEST(Shizi, AnIconWhosePlaceTimesStepEqualsHStillFits) {
   };
   for (const auto& c : cases) {
     std::vector<std::pair<int, int>> xy;
-    for (int i = 0; i < 10; ++i) xy.push_back({c.columns[i / c.per_column], 176 * (i % c.per_column)});
+    for (int i = 0; i < 10; ++i)
+      xy.push_back({c.columns[static_cast<std::size_t>(i / c.per_column)], 176 * (i % c.per_column)});
     EXPECT_EQ(Lay(shizi, 10, 77, c.area).placed, InOrder(xy)) << "H=" << c.area.bottom;
   }
 }
@@ -202,7 +204,7 @@ TEST(CrossFigures, HugeWorkAreasKeepTheirStepsWhole) {
   const auto cross = Lay(shizi, 4, 77, huge).placed;
   ASSERT_EQ(cross.size(), 4u);
   const std::int64_t columns[] = {1073741824, 1073741900, 1073741978, 1073742054};  // 2^30 - 0.5 + 77 L, to even
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(cross[i], Travelled(i, columns[i], 0)) << i;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(cross[static_cast<std::size_t>(i)], Travelled(i, columns[i], 0)) << i;
 
   // H = 738 < s = round((2^31 + 737) / 2): the second icon must not wrap back under H.
   const auto two = Lay(shizi, 2, 77, {0, 0, INT_MAX, 738}).placed;

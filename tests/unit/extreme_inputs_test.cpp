@@ -55,8 +55,9 @@ std::vector<Rect> WorkAreas() {
 const std::vector<Rect> kAreas = WorkAreas();
 
 struct Bench {
-  Bench(Rect area, std::int32_t icons, std::optional<std::int32_t> count = std::nullopt, std::int32_t spacing = 75)
-      : area(area), icons(icons), count(count), spacing(spacing) {}
+  Bench(Rect work_area, std::int32_t held, std::optional<std::int32_t> answered = std::nullopt,
+        std::int32_t icon_spacing = 75)
+      : area(work_area), icons(held), count(answered), spacing(icon_spacing) {}
   Rect area;
   std::int32_t icons;                 // icons the shell holds
   std::optional<std::int32_t> count;  // answered instead: counts no desktop could hold

@@ -58,8 +58,9 @@ TEST(LineFigures, TestWindowStepOf77) {
   const auto right = Laid(AlignRight, 15, 77);
   const auto left = Laid(AlignLeft, 15, 77);
   for (int i = 0; i < 9; ++i) {
-    EXPECT_EQ(right[i], (Placement{i, 947, 77 * i}));
-    EXPECT_EQ(left[i], (Placement{i, 19, 77 * i}));
+    const auto at = static_cast<std::size_t>(i);
+    EXPECT_EQ(right[at], (Placement{i, 947, 77 * i}));
+    EXPECT_EQ(left[at], (Placement{i, 19, 77 * i}));
   }
   EXPECT_EQ(right[9], (Placement{9, 870, 0}));
   EXPECT_EQ(left[9], (Placement{9, 96, 0}));
@@ -99,7 +100,7 @@ TEST(LineFigures, AlignLeftRoundsHalfwayColumnsToEven) {
   for (const auto& c : cases) {
     // A work area as high as one step: one icon per column.
     const auto placed = Laid(AlignLeft, 3, c.a, {0, 0, 1024, c.a});
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(placed[i].x, c.columns[i]) << "a=" << c.a << " column " << i;
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(placed[i].x, c.columns[i]) << "a=" << c.a << " column " << i;
   }
 }
 

@@ -113,7 +113,8 @@ struct Remote {
     item.pszText = block + sizeof item;
     item.cchTextMax = 1024;
     WriteProcessMemory(process, block, &item, sizeof item, nullptr);
-    const auto length = SendMessageA(view, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(block));
+    const auto length =
+        SendMessageA(view, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block));
     char text[1024] = {};
     ReadProcessMemory(process, block + sizeof item, text, sizeof text, nullptr);
     return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
@@ -121,7 +122,7 @@ struct Remote {
 
   POINT Position(HWND view, int index) {
     POINT at{-12345, -12345};
-    SendMessageA(view, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(block));
+    SendMessageA(view, LVM_GETITEMPOSITION, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block));
     ReadProcessMemory(process, block, &at, sizeof at, nullptr);
     return at;
   }
@@ -212,7 +213,7 @@ void CheckView(HWND view, DWORD pid, const std::vector<std::string>& labels) {
   }
 
   // What the product does on show, then a placement from this process.
-  SetWindowLongW(view, GWL_STYLE, static_cast<LONG>(style & ~LVS_AUTOARRANGE));
+  SetWindowLongW(view, GWL_STYLE, static_cast<LONG>(style & ~static_cast<DWORD>(LVS_AUTOARRANGE)));
   SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID, 0);
   Check((GetWindowLongW(view, GWL_STYLE) & LVS_AUTOARRANGE) == 0 &&
             (SendMessageW(view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_SNAPTOGRID) == 0,
@@ -230,7 +231,7 @@ void CheckView(HWND view, DWORD pid, const std::vector<std::string>& labels) {
 
   if (count > 0) {
     const int last = static_cast<int>(count - 1);
-    SendMessageW(view, LVM_SETITEMPOSITION, last, MAKELPARAM(123, 456));
+    SendMessageW(view, LVM_SETITEMPOSITION, static_cast<WPARAM>(last), MAKELPARAM(123, 456));
     const POINT at = remote.Position(view, last);
     Check(at.x == 123 && at.y == 456,
           "position read back (" + std::to_string(at.x) + ", " + std::to_string(at.y) + "), expected (123, 456)");
@@ -286,8 +287,8 @@ bool Place(HWND view, int index, POINT at, UINT limit_ms, DWORD& took, DWORD& er
   DWORD_PTR answer = 0;
   const DWORD start = GetTickCount();
   SetLastError(ERROR_SUCCESS);
-  const bool answered = SendMessageTimeoutW(view, LVM_SETITEMPOSITION, index, MAKELPARAM(at.x, at.y), SMTO_NORMAL,
-                                            limit_ms, &answer) != 0;
+  const bool answered = SendMessageTimeoutW(view, LVM_SETITEMPOSITION, static_cast<WPARAM>(index),
+                                            MAKELPARAM(at.x, at.y), SMTO_NORMAL, limit_ms, &answer) != 0;
   error = GetLastError();
   took = GetTickCount() - start;
   return answered;
@@ -432,7 +433,8 @@ void Bench(int n) {
     if (!standin.Start(args, 600000)) return;
     const DWORD filled = GetTickCount();
     const HWND view = GetWindow(GetWindow(FindWindowW(L"Progman", nullptr), GW_CHILD), GW_CHILD);
-    for (int i = 0; i < n; ++i) SendMessageW(view, LVM_SETITEMPOSITION, i, MAKELPARAM(i % 1000, i / 1000 * 10));
+    for (int i = 0; i < n; ++i)
+      SendMessageW(view, LVM_SETITEMPOSITION, static_cast<WPARAM>(i), MAKELPARAM(i % 1000, i / 1000 * 10));
     // A last round trip, so that the paint the placements caused is counted too.
     SendMessageW(view, LVM_GETITEMCOUNT, 0, 0);
     std::printf("%d icons%s: started and filled in %lu ms, %d placements in %lu ms\n", n,
