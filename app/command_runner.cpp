@@ -15,7 +15,7 @@
 #include "app/error_text.h"
 #include "app/standard_streams.h"
 #include "app/wide_text.h"
-#include "arrange/figure_host.h"
+#include "app/figure_host.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/layouts.h"

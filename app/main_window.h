@@ -10,7 +10,7 @@
 #include "app/application.h"
 #include "app/form.h"
 #include "arrange/circle_figures.h"
-#include "arrange/figure_host.h"
+#include "app/figure_host.h"
 #include "arrange/wave_figures.h"
 
 namespace vandrel {

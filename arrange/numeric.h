@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "desktop/icon_position.h"
+
 namespace vandrel::numeric {
 
 static_assert(std::numeric_limits<long double>::digits == 64,
@@ -208,17 +210,9 @@ constexpr std::int32_t Half(std::int32_t a) { return a / 2; }
 
 // --- Icon positions ----------------------------------------------------------------
 
-// x in the low word, y in the high word, each cut to its low 16 bits: (-5, 40)
-// travels as 0x0028FFFB.
-constexpr std::uint32_t PackPosition(std::int32_t x, std::int32_t y) {
-  return (static_cast<std::uint32_t>(x) & 0xFFFFu) | ((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16);
-}
-// What a list view reads back from a packed position: two signed 16-bit values.
-constexpr std::int16_t PackedX(std::uint32_t packed) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed & 0xFFFFu));
-}
-constexpr std::int16_t PackedY(std::uint32_t packed) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(packed >> 16));
-}
+// The packing belongs to the desktop's messages; the figures build positions with it.
+using vandrel::PackPosition;
+using vandrel::PackedX;
+using vandrel::PackedY;
 
 }  // namespace vandrel::numeric

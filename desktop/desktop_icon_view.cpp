@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "arrange/numeric.h"
+#include "desktop/icon_position.h"
 #include "desktop/label_request.h"
 
 namespace vandrel {
@@ -344,7 +344,7 @@ void DesktopIconView::CommitToShell(const Journal& journal) {
   // (its points measured from elsewhere): only the list view shows what the user sees.
   if (result == ShellCommit::Kept && StayedPut(journal.view, icons)) return;
   for (const PlacedIcon& icon : icons) {
-    SetItemPosition(journal.view, icon.index, numeric::PackPosition(icon.x, icon.y));
+    SetItemPosition(journal.view, icon.index, PackPosition(icon.x, icon.y));
   }
   port_.ShowMessage(kPositionsNotKept);
 }

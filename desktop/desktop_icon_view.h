@@ -63,7 +63,8 @@ class DesktopIconView {
   std::int32_t Metric(SystemMetric metric);
   void ShowMessage(std::u16string_view text);
 
-  DesktopPort& port() { return port_; }
+  // A label as the shell gives it, in the system's ANSI code page, decoded.
+  std::u16string DecodeLabel(std::string_view ansi) { return port_.FromAnsi(ansi); }
 
   // A change (a figure, a restore) from start to end. While it lives, the view notes
   // which icons are placed; Commit, once the change has sent its last message, hands

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "arrange/numeric.h"
+#include "desktop/icon_position.h"
 #include "desktop/label_request.h"
 
 namespace vandrel {
@@ -139,8 +139,8 @@ std::intptr_t InMemoryDesktop::Answer(std::uint32_t message, std::uintptr_t wpar
     case lvm::kSetItemPosition: {
       const auto index = static_cast<std::int32_t>(static_cast<std::uint32_t>(wparam));
       if (index < 0 || static_cast<std::size_t>(index) >= icons_.size()) return 0;
-      icons_[static_cast<std::size_t>(index)].x = numeric::PackedX(low);
-      icons_[static_cast<std::size_t>(index)].y = numeric::PackedY(low);
+      icons_[static_cast<std::size_t>(index)].x = PackedX(low);
+      icons_[static_cast<std::size_t>(index)].y = PackedY(low);
       return 1;
     }
     case lvm::kGetItemPosition: {

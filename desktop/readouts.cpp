@@ -34,7 +34,7 @@ std::u16string LabelText(DesktopIconView& desktop, std::int32_t index) {
   char buffer[kLabelBuffer] = {};
   const WindowHandle view = desktop.GetDesktopListView();
   desktop.GetItemTextRemote(view, index, 0, buffer, kLabelRoom);
-  return desktop.port().FromAnsi(std::string_view(buffer, std::strlen(buffer)));
+  return desktop.DecodeLabel(std::string_view(buffer, std::strlen(buffer)));
 }
 
 }  // namespace vandrel

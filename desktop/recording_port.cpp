@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "arrange/numeric.h"
+#include "desktop/icon_position.h"
 
 namespace vandrel {
 namespace {
@@ -67,8 +67,8 @@ std::vector<Placement> RecordingPort::placements() const {
   for (const SentMessage& m : messages_) {
     if (m.message != lvm::kSetItemPosition) continue;
     const auto packed = static_cast<std::uint32_t>(m.lparam);
-    out.push_back({static_cast<std::int32_t>(static_cast<std::uint32_t>(m.wparam)), numeric::PackedX(packed),
-                   numeric::PackedY(packed)});
+    out.push_back({static_cast<std::int32_t>(static_cast<std::uint32_t>(m.wparam)), PackedX(packed),
+                   PackedY(packed)});
   }
   return out;
 }

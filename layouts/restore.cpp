@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "arrange/numeric.h"
+#include "desktop/icon_position.h"
 
 namespace vandrel::layouts {
 namespace {
@@ -94,7 +94,7 @@ static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, con
   // With auto-arrange or snap-to-grid on, the view would move the icons again as they land.
   desktop.FreePlacement(view);
   for (const Move& move : plan.moves) {
-    desktop.SetItemPosition(view, move.index, numeric::PackPosition(move.x, move.y));
+    desktop.SetItemPosition(view, move.index, PackPosition(move.x, move.y));
   }
   desktop.ApplyViewState(view, saved.view);
   // After the view's settings too: the shell is handed the positions the view shows

@@ -45,7 +45,7 @@ std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, WindowHandle view, c
   std::unordered_map<std::string, std::int32_t> seen;
   for (std::size_t i = 0; i < icons.size(); ++i) {
     const IconReading& icon = icons[i];
-    IconPlace place{Utf16ToUtf8(desktop.port().FromAnsi(icon.label)), 0, icon.x, icon.y, std::move(names[i])};
+    IconPlace place{Utf16ToUtf8(desktop.DecodeLabel(icon.label)), 0, icon.x, icon.y, std::move(names[i])};
     // A list view holds fewer than 2^31 items, so the count cannot wrap.
     place.occurrence = seen[place.label]++;
     places.push_back(std::move(place));

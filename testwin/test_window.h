@@ -11,7 +11,7 @@
 #include "app/application.h"
 #include "app/form.h"
 #include "arrange/circle_figures.h"
-#include "arrange/figure_host.h"
+#include "app/figure_host.h"
 
 namespace vandrel {
 

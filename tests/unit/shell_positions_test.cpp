@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "arrange/figure_host.h"
+#include "app/figure_host.h"
 #include "test_desktop.h"
 
 namespace vandrel {

@@ -1,6 +1,7 @@
-// The figure operations as the two window classes carry them, under their own names.
-// The main window and the test window both derive from FigureHost, so one
-// implementation serves both and the same click sends the same messages from either.
+// The figure operations as the two window classes carry them, under their own names:
+// the windows' glue to arrange/. The main window and the test window both derive from
+// FigureHost (and so does the command line), so one implementation serves all of them
+// and the same click sends the same messages from either window.
 #pragma once
 
 #include <cstdint>
