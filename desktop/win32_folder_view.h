@@ -70,6 +70,10 @@ class CallTimeLimit {
   bool gave_up() const { return gave_up_; }
 
  private:
+  // Ends with its CallTimeLimit, never through the interface, which has no virtual
+  // destructor by COM's design.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
   class Filter : public IMessageFilter {
    public:
     explicit Filter(CallTimeLimit& limit) : limit_(limit) {}
@@ -84,6 +88,7 @@ class CallTimeLimit {
    private:
     CallTimeLimit& limit_;
   };
+#pragma GCC diagnostic pop
 
   // What the filter answers `elapsed_ms` into a call: go on waiting (or try again), or
   // give up.

@@ -47,10 +47,10 @@ bool NextCodePoint(std::string_view& text, char32_t& c) {
   std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
                                      : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
   if (length == 0 || text.size() < length) return false;
-  c = length == 1 ? lead : lead & (0x7F >> length);
+  c = static_cast<char32_t>(length == 1 ? lead : lead & (0x7Fu >> length));
   for (std::size_t i = 1; i < length; ++i) {
     if ((byte(i) & 0xC0) != 0x80) return false;
-    c = (c << 6) | (byte(i) & 0x3F);
+    c = (c << 6) | static_cast<char32_t>(byte(i) & 0x3Fu);
   }
   static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
   if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
