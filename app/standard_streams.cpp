@@ -16,28 +16,31 @@ bool IsConsole(HANDLE handle) {
   return GetConsoleMode(handle, &mode) != 0;
 }
 
-// False when nothing at all could be written. A reader that went away
-// (`vandrel layout list | head -1`) ends the output, not the job.
-bool WriteAll(HANDLE handle, const char* bytes, std::size_t size) {
+// Writes `size` characters in pieces of at most `most`; false when nothing at all could
+// be written. A reader that went away (`vandrel layout list | head -1`) ends the
+// output, not the job.
+template <class Char, class Write>
+bool WriteInPieces(const Char* text, std::size_t size, std::size_t most, Write write) {
   for (bool first = true; size > 0; first = false) {
-    const DWORD chunk = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
+    const auto piece = static_cast<DWORD>(size > most ? most : size);
     DWORD written = 0;
-    if (!WriteFile(handle, bytes, chunk, &written, nullptr) || written == 0) return !first;
-    bytes += written;
+    if (!write(text, piece, written) || written == 0) return !first;
+    text += written;
     size -= written;
   }
   return true;
 }
 
+bool WriteAll(HANDLE handle, const char* bytes, std::size_t size) {
+  return WriteInPieces(bytes, size, 0x10000, [handle](const char* at, DWORD n, DWORD& written) {
+    return WriteFile(handle, at, n, &written, nullptr) != 0;
+  });
+}
+
 bool WriteAllConsole(HANDLE handle, const wchar_t* text, std::size_t size) {
-  for (bool first = true; size > 0; first = false) {
-    const DWORD chunk = size > 0x4000 ? 0x4000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteConsoleW(handle, text, chunk, &written, nullptr) || written == 0) return !first;
-    text += written;
-    size -= written;
-  }
-  return true;
+  return WriteInPieces(text, size, 0x4000, [handle](const wchar_t* at, DWORD n, DWORD& written) {
+    return WriteConsoleW(handle, at, n, &written, nullptr) != 0;
+  });
 }
 
 bool WriteTo(HANDLE handle, bool console, const std::string& text) {

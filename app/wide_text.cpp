@@ -5,21 +5,15 @@
 
 #include <climits>
 
+#include "layouts/snapshot.h"
+
 namespace vandrel {
 
-std::string ToUtf8(std::wstring_view text) {
-  // Longer texts than an int can count are no layout name, label or message.
-  if (text.empty() || text.size() > INT_MAX / 4) return {};
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return {};
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
+// One encoder for the whole program: the layouts' own, portable one.
+std::string ToUtf8(std::u16string_view text) { return layouts::Utf16ToUtf8(text); }
 
-std::string ToUtf8(std::u16string_view text) {
-  return ToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+std::string ToUtf8(std::wstring_view text) {
+  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 std::wstring WideFromUtf8(std::string_view text) {
