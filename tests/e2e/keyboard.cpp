@@ -39,10 +39,30 @@ HWND FocusOf(HWND window) {
 
 bool ClickAt(HWND window, POINT point) {
   if (!BringToFront(window) || !SetCursorPos(point.x, point.y)) return false;
+  // A pointer motion the display reports late can move the system's cursor back after
+  // SetCursorPos, and a button event without a position lands where the cursor is then
+  // (seen on a loaded machine). So wait until the pointer is there, and give the button
+  // events the point themselves, in the 0..65535 units of the primary screen.
+  const bool arrived = WaitUntil(
+      [&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == point.x && now.y == point.y;
+      },
+      Millis{2000});
+  if (!arrived) return false;
+  const auto normalised = [](LONG value, int extent) {
+    // The smallest unit that the system's floor(unit * extent / 65536) maps to `value`.
+    return static_cast<LONG>((static_cast<long long>(value) * 65536 + extent - 1) / extent);
+  };
   INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = normalised(point.x, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = normalised(point.y, GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  inputs[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
   return SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 

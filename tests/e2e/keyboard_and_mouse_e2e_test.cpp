@@ -202,8 +202,11 @@ TEST_F(TestWindowInput, AMouseClickOnButton12ClicksItAboveMemo1) {
   const POINT centre{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
   ASSERT_TRUE(ClickAt(bench().window(), centre));
   const HWND box = WaitForMessageBox(product().process().id(), Millis{5000});
-  ASSERT_NE(box, nullptr) << "the click at (" << centre.x << ", " << centre.y << ") landed in "
-                          << Narrow(ClassOf(WindowFromPoint(centre)));
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ASSERT_NE(box, nullptr) << "the click at (" << centre.x << ", " << centre.y << ") showed no box; the window there is a "
+                          << Narrow(ClassOf(WindowFromPoint(centre))) << ", the cursor is at (" << cursor.x << ", "
+                          << cursor.y << ")";
   EXPECT_EQ(MessageBoxText(box), PackedSpacing());
   EXPECT_TRUE(PressOk(box));
 }
