@@ -6,6 +6,7 @@
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel::arrange {
 namespace {
@@ -26,14 +27,14 @@ double AngleStep(std::int64_t icons) { return ToDouble(Div(kTwoPi, static_cast<E
 
 // `place` steps round from the lowest point. Truncation toward zero, so icons that
 // stand symmetrically about the centre may differ by a pixel in their offsets.
-void PlaceOnCircle(DesktopIconView& desktop, WindowHandle view, std::int64_t index, std::int64_t place,
-                   double step, std::int64_t r, std::int32_t cx, std::int32_t cy) {
+void PlaceOnCircle(PlacementBatch& batch, std::int64_t index, std::int64_t place, double step, std::int64_t r,
+                   std::int32_t cx, std::int32_t cy) {
   const Extended angle = Mul(static_cast<Extended>(place), static_cast<Extended>(step));
   const Extended radius = static_cast<Extended>(r);
   const SineCosine sc = SinCos(angle);
   const std::int64_t dx = Truncate(Mul(radius, sc.sine));
   const std::int64_t dy = Truncate(Mul(radius, sc.cosine));
-  desktop.SetItemPosition(view, Wrap32(index), PackPosition(Wrap32(cx + dx), Wrap32(cy + dy)));
+  batch.Place(Wrap32(index), PackPosition(Wrap32(cx + dx), Wrap32(cy + dy)));
 }
 
 // p_Circle and Circle are one procedure: only the main window lifts the centre, and
@@ -48,7 +49,9 @@ void LayCircle(DesktopIconView& desktop, std::int32_t lift, std::optional<std::i
   if (s.count <= 0) return;
 
   const double step = AngleStep(s.count);
-  for (std::int32_t i = 0; i < s.count; ++i) PlaceOnCircle(desktop, s.view, i, i, step, r, cx, cy);
+  PlacementBatch batch(desktop, s.view);
+  for (std::int32_t i = 0; i < s.count; ++i) PlaceOnCircle(batch, i, i, step, r, cx, cy);
+  batch.Send();
 }
 
 // The ring's item range is held in 64 bits: a run from INT_MIN to INT_MAX counts
@@ -57,7 +60,9 @@ void LayRing(DesktopIconView& desktop, std::int64_t r, std::int64_t first, std::
              std::int32_t cy, WindowHandle view) {
   if (last < first) return;
   const double step = AngleStep(last - first + 1);
-  for (std::int64_t j = first; j <= last; ++j) PlaceOnCircle(desktop, view, j, last - j, step, r, cx, cy);
+  PlacementBatch batch(desktop, view);
+  for (std::int64_t j = first; j <= last; ++j) PlaceOnCircle(batch, j, last - j, step, r, cx, cy);
+  batch.Send();
 }
 
 // The arcsine below has a value only for |d/2 / r| <= 1.

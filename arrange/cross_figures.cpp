@@ -4,6 +4,7 @@
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel::arrange {
 namespace {
@@ -26,11 +27,9 @@ std::u16string LeftOverText(std::int64_t left_over) {
   return u"剩余图标" + std::u16string(digits.begin(), digits.end());
 }
 
-// The walk of huanrao; answers the text of the box to show when it is over, or
-// nothing.
-std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
-  ExtendedPrecisionScope fpu;
-  const FigureStart f = BeginFigure(desktop);
+// The walk of huanrao, into `batch`; answers the text of the box to show when it is
+// over, or nothing.
+std::u16string Walk(const FigureStart& f, std::int32_t p, PlacementBatch& batch) {
   const std::int64_t width = f.width;
   const std::int64_t height = f.height;
 
@@ -51,7 +50,7 @@ std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
     if (phase == 1) {
       // The run ends on i * (s - 1), not on the x placed: its last icon lies past W.
       if (i * (s - 1) < width) {
-        desktop.SetItemPosition(f.view, view_index, Packed((i + 1) * s, 0));
+        batch.Place(view_index, Packed((i + 1) * s, 0));
         continue;
       }
       phase = 2;
@@ -60,7 +59,7 @@ std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
     if (phase == 2) {
       const std::int64_t y = (i - first_of_phase + 1) * s;
       if (y < height) {
-        desktop.SetItemPosition(f.view, view_index, Packed(width - half_step, y));
+        batch.Place(view_index, Packed(width - half_step, y));
         continue;
       }
       phase = 3;
@@ -69,7 +68,7 @@ std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
     if (phase == 3) {
       const std::int64_t x = width - (i - first_of_phase) * s;
       if (x > 0) {
-        desktop.SetItemPosition(f.view, view_index, Packed(x, height - half_step));
+        batch.Place(view_index, Packed(x, height - half_step));
         continue;
       }
       phase = 4;
@@ -77,13 +76,22 @@ std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
     }
     const std::int64_t y = height - (i - first_of_phase + 1) * s;
     if (y > 0) {
-      desktop.SetItemPosition(f.view, view_index, Packed(0, y));
+      batch.Place(view_index, Packed(0, y));
       continue;
     }
     // The icon at which the walk ends is not counted among those left over.
     return i < n - 1 ? LeftOverText(n - 1 - i) : std::u16string();
   }
   return {};
+}
+
+std::u16string WalkAroundTheEdge(DesktopIconView& desktop, std::int32_t p) {
+  ExtendedPrecisionScope fpu;
+  const FigureStart f = BeginFigure(desktop);
+  PlacementBatch batch(desktop, f.view);
+  const std::u16string message = Walk(f, p, batch);
+  batch.Send();
+  return message;
 }
 
 }  // namespace
@@ -100,6 +108,7 @@ void shizi(DesktopIconView& desktop, std::int32_t p) {
   const Extended middle = Div(static_cast<Extended>(f.width), 2.0L);
   std::int32_t column = 0;
   std::int32_t b = 0;
+  PlacementBatch batch(desktop, f.view);
   for (std::int32_t i = 0; i < f.count; ++i) {
     ++b;
     // Tested once: after a wrap the icon takes the top of the new column even when
@@ -110,8 +119,9 @@ void shizi(DesktopIconView& desktop, std::int32_t p) {
     }
     const std::int32_t x = Wrap32(Round(Add(middle, static_cast<Extended>(WrapMul(column, p)))));
     const std::int32_t y = WrapMul(b - 1, Wrap32(s));
-    desktop.SetItemPosition(f.view, i, PackPosition(x, y));
+    batch.Place(i, PackPosition(x, y));
   }
+  batch.Send();
 }
 
 void huanrao(DesktopIconView& desktop, std::int32_t p) {

@@ -2,6 +2,7 @@
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel::arrange {
 namespace {
@@ -37,34 +38,40 @@ void AlignLeft(DesktopIconView& desktop, std::int32_t a) {
   ExtendedPrecisionScope fpu;
   const FigureStart s = BeginFigure(desktop);
   LineCursor cursor{a, s.height};
+  PlacementBatch batch(desktop, s.view);
   for (std::int32_t i = 0; i < s.count; ++i) {
     cursor.Advance();
     // a * (L + 0.25) is exact; when a mod 4 == 2 it lies halfway and goes to even.
     const std::int32_t x = Wrap32(Round(Mul(static_cast<Extended>(a), Add(static_cast<Extended>(cursor.line), kQuarter))));
     const std::int32_t y = WrapMul(a, WrapSub(cursor.b, 1));
-    desktop.SetItemPosition(s.view, i, PackPosition(x, y));
+    batch.Place(i, PackPosition(x, y));
   }
+  batch.Send();
 }
 
 void AlignRight(DesktopIconView& desktop, std::int32_t a) {
   const FigureStart s = BeginFigure(desktop);
   LineCursor cursor{a, s.height};
+  PlacementBatch batch(desktop, s.view);
   for (std::int32_t i = 0; i < s.count; ++i) {
     cursor.Advance();
     const std::int32_t x = WrapSub(s.width, WrapMul(a, WrapAdd(cursor.line, 1)));
     const std::int32_t y = WrapMul(a, WrapSub(cursor.b, 1));
-    desktop.SetItemPosition(s.view, i, PackPosition(x, y));
+    batch.Place(i, PackPosition(x, y));
   }
+  batch.Send();
 }
 
 void AlignTop(DesktopIconView& desktop, std::int32_t a) {
   ExtendedPrecisionScope fpu;
   const FigureStart s = BeginFigure(desktop);
   LineCursor cursor{a, s.width};
+  PlacementBatch batch(desktop, s.view);
   for (std::int32_t i = 0; i < s.count; ++i) {
     cursor.Advance();
-    desktop.SetItemPosition(s.view, i, PackPosition(RowX(a, cursor.b), WrapMul(a, cursor.line)));
+    batch.Place(i, PackPosition(RowX(a, cursor.b), WrapMul(a, cursor.line)));
   }
+  batch.Send();
 }
 
 void AlignBottom(DesktopIconView& desktop, std::int32_t a) {
@@ -99,10 +106,12 @@ void AlignBottom(DesktopIconView& desktop, std::int32_t a) {
   }
 
   LineCursor second{a, s.width};
+  PlacementBatch batch(desktop, s.view);
   for (std::int32_t i = 0; i < count; ++i) {
     second.Advance();
-    desktop.SetItemPosition(s.view, i, PackPosition(RowX(a, second.b), WrapAdd(WrapMul(a, second.line), offset)));
+    batch.Place(i, PackPosition(RowX(a, second.b), WrapAdd(WrapMul(a, second.line), offset)));
   }
+  batch.Send();
 }
 
 }  // namespace vandrel::arrange

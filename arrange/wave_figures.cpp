@@ -4,6 +4,7 @@
 
 #include "arrange/figure_start.h"
 #include "arrange/numeric.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel::arrange {
 namespace {
@@ -29,8 +30,9 @@ void Wave(DesktopIconView& desktop, WaveFunction wave) {
   const FigureStart start = BeginFigure(desktop);
   std::uint16_t x = 0;
   std::int32_t step = 0;
+  PlacementBatch batch(desktop, start.view);
   for (std::int32_t i = 0; i < start.count; ++i) {
-    desktop.SetItemPosition(start.view, i, PackPosition(x, WaveY(x, wave)));
+    batch.Place(i, PackPosition(x, WaveY(x, wave)));
     // The step depends on W and n alone: formed once, after the first placement, so
     // an empty desktop divides nothing. |W / n| <= 2^31, which a 32-bit step holds.
     if (i == 0) step = Wrap32(Round(Div(static_cast<Extended>(start.width), static_cast<Extended>(start.count))));
@@ -38,6 +40,7 @@ void Wave(DesktopIconView& desktop, WaveFunction wave) {
     // bits, so a row longer than 65535 pixels starts over from the left.
     x = static_cast<std::uint16_t>((static_cast<std::uint32_t>(step) & 0xFFFFu) * (static_cast<std::uint32_t>(i) + 1u));
   }
+  batch.Send();
 }
 
 }  // namespace

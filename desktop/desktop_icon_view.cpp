@@ -8,6 +8,7 @@
 
 #include "desktop/icon_position.h"
 #include "desktop/label_request.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel {
 namespace {
@@ -67,6 +68,23 @@ void DesktopIconView::SetItemPosition(WindowHandle view, std::int32_t index, std
     if (journal_->view != view) *journal_ = Journal{view, {}};
     journal_->placed.push_back(index);
   }
+}
+
+void DesktopIconView::SetItemPositions(WindowHandle view, std::span<const IconPlacement> placements) {
+  std::vector<MessageParameters> run;
+  run.reserve(placements.size());
+  for (const IconPlacement& placement : placements) {
+    run.push_back({static_cast<std::uint32_t>(placement.index), static_cast<std::intptr_t>(placement.packed_position)});
+  }
+  // Noted before the run: a run the shell stops answering throws, and a change that
+  // throws hands nothing over.
+  if (journal_) {
+    if (journal_->view != view) *journal_ = Journal{view, {}};
+    for (const IconPlacement& placement : placements) {
+      if (placement.index >= 0) journal_->placed.push_back(placement.index);
+    }
+  }
+  port_.SendRun(view, lvm::kSetItemPosition, run);
 }
 
 void DesktopIconView::SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
@@ -343,9 +361,9 @@ void DesktopIconView::CommitToShell(const Journal& journal) {
   // The folder view may agree with itself and still have moved the list view's icons
   // (its points measured from elsewhere): only the list view shows what the user sees.
   if (result == ShellCommit::Kept && StayedPut(journal.view, icons)) return;
-  for (const PlacedIcon& icon : icons) {
-    SetItemPosition(journal.view, icon.index, PackPosition(icon.x, icon.y));
-  }
+  PlacementBatch batch(*this, journal.view);
+  for (const PlacedIcon& icon : icons) batch.Place(icon.index, PackPosition(icon.x, icon.y));
+  batch.Send();
   port_.ShowMessage(kPositionsNotKept);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,12 @@
 #include "desktop/desktop_port.h"
 
 namespace vandrel {
+
+// One LVM_SETITEMPOSITION: an icon's index and its position packed as the message's lParam.
+struct IconPlacement {
+  std::int32_t index;
+  std::uint32_t packed_position;
+};
 
 class DesktopIconView {
  public:
@@ -27,6 +34,9 @@ class DesktopIconView {
   void ClearSnapToGrid();
   std::int32_t GetItemCount(WindowHandle view);
   void SetItemPosition(WindowHandle view, std::int32_t index, std::uint32_t packed_position);
+  // The same messages as SetItemPosition for each placement in turn, handed to the port
+  // as one run (see PlacementBatch).
+  void SetItemPositions(WindowHandle view, std::span<const IconPlacement> placements);
   // Label colours, then a redraw of every item from 0 to n - 1.
   void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour);
   std::int32_t GetItemSpacing(WindowHandle view, bool small);

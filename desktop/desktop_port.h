@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -81,6 +82,12 @@ struct PlacedIcon {
   friend bool operator==(const PlacedIcon&, const PlacedIcon&) = default;
 };
 
+// The parameters of one message of a run: the same message to the same window, many times.
+struct MessageParameters {
+  std::uintptr_t wparam;
+  std::intptr_t lparam;
+};
+
 // What became of positions handed to the shell's folder view.
 enum class ShellCommit {
   Skipped,  // no call was made, or one failed or did not come back in time
@@ -122,6 +129,13 @@ class DesktopPort {
   // vanished window. Throws ShellNotAnswering when the owner does not answer in time.
   virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                              std::intptr_t lparam) = 0;
+  // `message` with each of `run`'s parameters, in order, as that many Send calls would
+  // send them; the answers are not kept. Throws ShellNotAnswering as Send does, with the
+  // messages before the one not answered sent. A port may carry a long run from a thread
+  // of its own.
+  virtual void SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) {
+    for (const MessageParameters& parameters : run) Send(window, message, parameters.wparam, parameters.lparam);
+  }
 
   // --- Another process's memory (the label reads) ---
   // GetWindowThreadProcessId: the owner's process id, 0 for no window.

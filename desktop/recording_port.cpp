@@ -83,6 +83,7 @@ void RecordingPort::Clear() {
   lines_.clear();
   messages_.clear();
   boxes_.clear();
+  run_lengths_.clear();
 }
 
 WindowHandle RecordingPort::FindTopLevel(std::string_view class_name) {
@@ -134,6 +135,11 @@ std::intptr_t RecordingPort::Send(WindowHandle window, std::uint32_t message, st
   Log("SendMessage(" + Hex(window) + ", " + MessageName(message) + ", " + Hex(wparam) + ", " +
       Hex(static_cast<std::uint64_t>(lparam)) + ") = " + std::to_string(r));
   return r;
+}
+
+void RecordingPort::SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) {
+  run_lengths_.push_back(run.size());
+  DesktopPort::SendRun(window, message, run);
 }
 
 std::uint32_t RecordingPort::WindowProcessId(WindowHandle window) {

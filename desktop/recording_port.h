@@ -38,6 +38,9 @@ class RecordingPort : public DesktopPort {
   // The messages alone, by number: {LVM_GETITEMCOUNT, LVM_SETITEMPOSITION, ...}.
   std::vector<std::uint32_t> message_numbers() const;
   const std::vector<std::u16string>& boxes() const { return boxes_; }
+  // The length of each run handed over whole (SendRun), in order; its messages are in
+  // the log as if sent one by one.
+  const std::vector<std::size_t>& run_lengths() const { return run_lengths_; }
   void Clear();
 
   WindowHandle FindTopLevel(std::string_view class_name) override;
@@ -49,6 +52,7 @@ class RecordingPort : public DesktopPort {
   std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) override;
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                      std::intptr_t lparam) override;
+  void SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) override;
   std::uint32_t WindowProcessId(WindowHandle window) override;
   ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
   int PointerBits(std::uint32_t process_id) override;
@@ -75,6 +79,7 @@ class RecordingPort : public DesktopPort {
   std::vector<std::string> lines_;
   std::vector<SentMessage> messages_;
   std::vector<std::u16string> boxes_;
+  std::vector<std::size_t> run_lengths_;
 };
 
 // "0x10030", "0": handles and addresses as the log writes them.

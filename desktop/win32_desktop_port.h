@@ -3,6 +3,7 @@
 // OpenProcess, VirtualAllocEx and their kin.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "desktop/desktop_port.h"
@@ -17,8 +18,10 @@ class Win32DesktopPort : public DesktopPort {
   // figure that sent it.
   static constexpr unsigned kAnswerLimitMs = 3000;
 
-  explicit Win32DesktopPort(std::u16string title, unsigned answer_limit_ms = kAnswerLimitMs)
-      : title_(std::move(title)), answer_limit_ms_(answer_limit_ms) {}
+  explicit Win32DesktopPort(std::u16string title, unsigned answer_limit_ms = kAnswerLimitMs);
+  ~Win32DesktopPort() override;
+  Win32DesktopPort(const Win32DesktopPort&) = delete;
+  Win32DesktopPort& operator=(const Win32DesktopPort&) = delete;
   void set_owner(WindowHandle owner) { owner_ = owner; }
 
   WindowHandle FindTopLevel(std::string_view class_name) override;
@@ -30,6 +33,10 @@ class Win32DesktopPort : public DesktopPort {
   std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) override;
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                      std::intptr_t lparam) override;
+  // A run of 16 messages or more goes from a thread of the port's own, which owns no
+  // windows; meanwhile the calling thread takes the messages sent to it, as it does
+  // while it waits for a single answer.
+  void SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) override;
   std::uint32_t WindowProcessId(WindowHandle window) override;
   ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
   int PointerBits(std::uint32_t process_id) override;
@@ -57,6 +64,9 @@ class Win32DesktopPort : public DesktopPort {
   std::u16string title_;
   unsigned answer_limit_ms_;
   WindowHandle owner_ = 0;
+  // Started with the first long run; null when it could not be, and runs go from the caller.
+  std::unique_ptr<class RunSender> run_sender_;
+  bool run_sender_tried_ = false;
 };
 
 }  // namespace vandrel

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "desktop/icon_position.h"
+#include "desktop/placement_batch.h"
 
 namespace vandrel::layouts {
 namespace {
@@ -93,9 +94,9 @@ static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, con
   DesktopIconView::Change change(desktop);
   // With auto-arrange or snap-to-grid on, the view would move the icons again as they land.
   desktop.FreePlacement(view);
-  for (const Move& move : plan.moves) {
-    desktop.SetItemPosition(view, move.index, PackPosition(move.x, move.y));
-  }
+  PlacementBatch batch(desktop, view);
+  for (const Move& move : plan.moves) batch.Place(move.index, PackPosition(move.x, move.y));
+  batch.Send();
   desktop.ApplyViewState(view, saved.view);
   // After the view's settings too: the shell is handed the positions the view shows
   // once they are in force.

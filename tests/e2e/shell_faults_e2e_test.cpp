@@ -54,11 +54,15 @@ TimedClick ClickAndTime(HWND button, DWORD process_id) {
   return click;
 }
 
+// Enough icons that a figure's placements go as one run from the product's sending
+// thread, not one by one from its window thread.
+constexpr int kHungIcons = 20;
+
 class HungShell : public Scenario {
  protected:
   // The fifth placement hangs; the stand-in carries it out once the hang is over.
   static void SetUpTestSuite() {
-    Begin({15, L"progman", false, {L"--hang-after", L"4", L"--hang-ms", std::to_wstring(kHang.count())}},
+    Begin({kHungIcons, L"progman", false, {L"--hang-after", L"4", L"--hang-ms", std::to_wstring(kHang.count())}},
           /*with_product=*/true);
   }
   static void TearDownTestSuite() { End(); }
@@ -68,8 +72,8 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
   ASSERT_TRUE(ready()) << error();
   // Not scattered: the stand-in counts every placement, the test's own included.
   const std::vector<Position> before = view().Positions();
-  ASSERT_EQ(before.size(), 15u);
-  for (int i = 4; i < 15; ++i)
+  ASSERT_EQ(before.size(), std::size_t{kHungIcons});
+  for (int i = 4; i < kHungIcons; ++i)
     ASSERT_NE(before[static_cast<std::size_t>(i)], LeftPlace(i)) << "icon " << i << " starts at its place";
   const HWND shell_view = view().window();
   const DWORD product_id = product().process().id();
@@ -95,18 +99,18 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
   ASSERT_TRUE(WaitUntil([&] { return Answers(shell_view, Millis{500}); }, kHang + Millis{15000}))
       << "the stand-in never answered again";
   const std::vector<Position> stopped = view().Positions();
-  ASSERT_EQ(stopped.size(), 15u);
+  ASSERT_EQ(stopped.size(), std::size_t{kHungIcons});
   // Icon 4 is the placement the shell held: it lands once the shell wakes up. Nothing
   // after it was sent, and "top" placed nothing.
   for (int i = 0; i < 5; ++i) EXPECT_EQ(stopped[static_cast<std::size_t>(i)], LeftPlace(i)) << "icon " << i;
-  for (std::size_t i = 5; i < 15; ++i) EXPECT_EQ(stopped[i], before[i]) << "icon " << i;
+  for (std::size_t i = 5; i < std::size_t{kHungIcons}; ++i) EXPECT_EQ(stopped[i], before[i]) << "icon " << i;
 
   // With the shell back, a figure runs to its end.
   product().Run(L"top", L"left");
   EXPECT_EQ(FindMessageBox(product_id), nullptr);
   const std::vector<Position> laid = view().Positions();
-  ASSERT_EQ(laid.size(), 15u);
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(laid[static_cast<std::size_t>(i)], TopPlace(i)) << "icon " << i;
+  ASSERT_EQ(laid.size(), std::size_t{kHungIcons});
+  for (int i = 0; i < kHungIcons; ++i) EXPECT_EQ(laid[static_cast<std::size_t>(i)], TopPlace(i)) << "icon " << i;
 }
 
 class HungShellAtShow : public Scenario {
