@@ -99,8 +99,9 @@ class Layouts : public Scenario {
   }
 
   Environment environment() const { return {{L"VANDREL_DATA_DIR", data_.path().wstring()}}; }
-  CommandResult Vandrel(const std::vector<std::wstring>& arguments, const std::wstring& output_file = {}) const {
-    return RunProductCommand(arguments, environment(), output_file);
+  CommandResult Vandrel(const std::vector<std::wstring>& arguments, const std::wstring& output_file = {},
+                        const std::wstring& program = L"vandrel.exe") const {
+    return RunProductCommand(arguments, environment(), output_file, program);
   }
 
   static std::vector<Icon> Icons() {
@@ -285,10 +286,15 @@ TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsC
   EXPECT_NE(piped.out.find("games"), std::string::npos) << piped;
   EXPECT_EQ(redirected.out, piped.out);
   EXPECT_EQ(redirected.err, "");
+  // The console launcher, which cmd.exe runs for `vandrel`, hands on the same output.
+  const CommandResult launched = Vandrel({L"layout", L"list"}, {}, L"vandrel.com");
+  EXPECT_EQ(launched.exit_code, 0u) << launched;
+  EXPECT_EQ(launched.out, piped.out);
 
   const struct {
     std::vector<std::wstring> arguments;
     DWORD status;
+    std::wstring program = L"vandrel.exe";
   } cases[] = {
       {{L"layout", L"delete", L"work"}, 0},
       {{L"layout", L"restore", L"work"}, 1},
@@ -297,12 +303,17 @@ TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsC
       {{L"layout", L"save"}, 2},
       {{L"figure", L"spiral"}, 2},
       {{L"figure", L"left", L"--step"}, 2},
+      // Through the console launcher: its job's status and reason, and its quoting kept.
+      {{L"layout", L"save", L"at home"}, 0, L"vandrel.com"},
+      {{L"layout", L"delete", L"at home"}, 0, L"vandrel.com"},
+      {{L"layout", L"restore", L"work"}, 1, L"vandrel.com"},
+      {{L"figure", L"spiral"}, 2, L"vandrel.com"},
   };
   for (const auto& c : cases) {
-    std::wstring command;
+    std::wstring command = c.program;
     for (const auto& argument : c.arguments) command += L" " + argument;
     SCOPED_TRACE(Narrow(command));
-    const CommandResult result = Vandrel(c.arguments);
+    const CommandResult result = Vandrel(c.arguments, {}, c.program);
     EXPECT_EQ(result.exit_code, c.status) << result;
     const std::string reason = Chomped(result.err);
     EXPECT_EQ(reason.empty(), c.status == 0) << result;

@@ -82,8 +82,8 @@ CommandResult RunToEnd(const std::wstring& program, const std::vector<std::wstri
 }
 
 CommandResult RunProductCommand(const std::vector<std::wstring>& arguments, const Environment& environment,
-                                const std::wstring& output_file) {
-  return RunToEnd(ProgramFolder() + L"\\vandrel.exe", arguments, environment, output_file);
+                                const std::wstring& output_file, const std::wstring& program) {
+  return RunToEnd(ProgramFolder() + L"\\" + program, arguments, environment, output_file);
 }
 
 std::string Chomped(std::string text) {

@@ -28,9 +28,10 @@ struct CommandResult {
 CommandResult RunToEnd(const std::wstring& program, const std::vector<std::wstring>& arguments,
                        const Environment& environment, const std::wstring& output_file = {},
                        Millis timeout = kActionTimeout);
-// vandrel.exe, from beside the test program.
+// vandrel.exe, from beside the test program; or `program`, such as the console launcher
+// vandrel.com.
 CommandResult RunProductCommand(const std::vector<std::wstring>& arguments, const Environment& environment,
-                                const std::wstring& output_file = {});
+                                const std::wstring& output_file = {}, const std::wstring& program = L"vandrel.exe");
 
 // `text` less the line ends at its end.
 std::string Chomped(std::string text);

@@ -1,0 +1,93 @@
+// vandrel.com: what cmd.exe runs for `vandrel ...`, since it tries .com before .exe.
+// vandrel.exe is a windowed program, which cmd.exe starts and does not wait for: the
+// prompt would come back before the job's output, and %ERRORLEVEL% would not tell how it
+// went. This console program starts vandrel.exe beside it with the same arguments and
+// its own standard handles, waits for the job and ends with its exit status.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+// The command line after the program's own name, as it was typed: the name ends at the
+// closing quote when it starts with one, otherwise at the first blank.
+const wchar_t* ArgumentsOf(const wchar_t* line) {
+  if (*line == L'"') {
+    ++line;
+    while (*line != L'\0' && *line != L'"') ++line;
+    if (*line == L'"') ++line;
+  } else {
+    while (*line != L'\0' && *line != L' ' && *line != L'\t') ++line;
+  }
+  while (*line == L' ' || *line == L'\t') ++line;
+  return line;
+}
+
+// This program's own path with ".exe" for its extension; empty when it cannot be had.
+std::wstring WindowedProgram() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t dot = path.find_last_of(L'.');
+  const std::size_t separator = path.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (separator != std::wstring::npos && dot < separator)) return path + L".exe";
+  return path.replace(dot, std::wstring::npos, L".exe");
+}
+
+void SayCannotStart(DWORD code) {
+  const std::string text = "vandrel: cannot start vandrel.exe beside vandrel.com (system error " +
+                           std::to_string(code) + ")\r\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+}  // namespace
+
+int wmain() {
+  const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
+  const std::wstring program = WindowedProgram();
+  std::wstring line = L"\"" + program + L"\"";
+  if (*arguments != L'\0') line.append(L" ").append(arguments);
+
+  // Without arguments it is the window the user asked for: started, not waited for.
+  const bool job = *arguments != L'\0';
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (job) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+      // Handles this program was given are passed on only if they may be inherited.
+      if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+        SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+      }
+    }
+    // A job cut off halfway (a restore with half the icons placed) helps no one, and the
+    // job is short: Ctrl+C waits for its end.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+  }
+  PROCESS_INFORMATION child{};
+  if (program.empty() || !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE, 0,
+                                         nullptr, nullptr, &startup, &child)) {
+    SayCannotStart(GetLastError());
+    return 1;
+  }
+  CloseHandle(child.hThread);
+  DWORD status = 0;
+  if (job) {
+    WaitForSingleObject(child.hProcess, INFINITE);
+    if (!GetExitCodeProcess(child.hProcess, &status)) status = 1;
+  }
+  CloseHandle(child.hProcess);
+  return static_cast<int>(status);
+}
