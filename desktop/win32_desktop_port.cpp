@@ -79,8 +79,13 @@ class RunSender {
   RunSender(const RunSender&) = delete;
   RunSender& operator=(const RunSender&) = delete;
 
+  // While a run is under way, the waiting thread may take a message sent to it that
+  // starts another (a click sent from another program): that one goes without the thread.
+  bool busy() const { return busy_; }
+
   // False when a message was not answered in time; the run stops there.
   bool Send(HWND window, UINT message, std::span<const MessageParameters> run) {
+    busy_ = true;
     window_ = window;
     message_ = message;
     run_ = run;
@@ -96,6 +101,7 @@ class RunSender {
       MSG ignored;
       PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+    busy_ = false;
     return answered_;
   }
 
@@ -136,6 +142,7 @@ class RunSender {
   std::span<const MessageParameters> run_;
   bool answered_ = true;
   bool quit_ = false;
+  bool busy_ = false;  // the calling thread's alone
 };
 
 Win32DesktopPort::Win32DesktopPort(std::u16string title, unsigned answer_limit_ms)
@@ -221,7 +228,7 @@ void Win32DesktopPort::SendRun(WindowHandle window, std::uint32_t message, std::
       // Without the thread, the run goes from here: dearer under Wine, the same messages.
     }
   }
-  if (run.size() < kShortestRunForTheSender || run_sender_ == nullptr) {
+  if (run.size() < kShortestRunForTheSender || run_sender_ == nullptr || run_sender_->busy()) {
     DesktopPort::SendRun(window, message, run);
     return;
   }
