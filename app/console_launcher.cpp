@@ -43,8 +43,8 @@ std::wstring WindowedProgram() {
 }
 
 void SayCannotStart(DWORD code) {
-  const std::string text = "vandrel: cannot start vandrel.exe beside vandrel.com (system error " +
-                           std::to_string(code) + ")\r\n";
+  const std::string text =
+      "vandrel: cannot start vandrel.exe beside vandrel.com (system error " + std::to_string(code) + ")\r\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -77,8 +77,8 @@ int wmain() {
     SetConsoleCtrlHandler(nullptr, TRUE);
   }
   PROCESS_INFORMATION child{};
-  if (program.empty() || !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE, 0,
-                                         nullptr, nullptr, &startup, &child)) {
+  if (program.empty() || !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE, 0, nullptr,
+                                         nullptr, &startup, &child)) {
     SayCannotStart(GetLastError());
     return 1;
   }

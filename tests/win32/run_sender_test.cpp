@@ -16,7 +16,7 @@
 namespace vandrel {
 namespace {
 
-constexpr UINT kPlaced = WM_APP + 1;    // to the receiver: one message of a run
+constexpr UINT kPlaced = WM_APP + 1;     // to the receiver: one message of a run
 constexpr UINT kNestedRun = WM_APP + 2;  // to the caller's window: start a second run
 constexpr WPARAM kNestedFirst = 1000;
 
