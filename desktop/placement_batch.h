@@ -1,9 +1,7 @@
 // The placements of a figure or a restore, held until a run of them is sent. The
 // messages stay the same and in the same order; what changes is that the port gets
-// them as one run, which the Win32 port sends from a thread that owns no windows.
-// Under Wine a message sent from the thread that owns the program's windows costs
-// about a sixth more, because every wait for an answer there also looks at the
-// display's connection.
+// them as one run, which the Win32 port sends from a thread that owns no windows, where
+// each costs less under Wine (see RunSender).
 //
 // Send() must be called before the caller touches the desktop in any other way (a
 // count, a message box) and at the end: placements still held when the batch goes are
