@@ -220,7 +220,10 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
   if (n > kMostIconsRead) return std::nullopt;
   DesktopContents contents;
   contents.view = ReadViewState(view);
-  if (n <= 0) return contents;
+  // A view gone since it was found answers 0 to every message: that is not an empty
+  // desktop with black labels, and it must not be kept as one (an undo, or a display's
+  // original, would then put black labels back).
+  if (n <= 0) return port_.WindowProcessId(view) != 0 ? std::optional(contents) : std::nullopt;
 
   const OpenedProcess process(port_, view);
   if (process.get() == 0) return std::nullopt;
@@ -257,6 +260,8 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
     }
   });
   if (!block.Read(0, bytes.data(), block_size)) return std::nullopt;
+  // Gone during the read: the icons after that read as refused.
+  if (port_.WindowProcessId(view) == 0) return std::nullopt;
 
   contents.icons.resize(present);
   for (std::size_t i = 0; i < present; ++i) {

@@ -59,6 +59,14 @@ WindowHandle InMemoryDesktop::AddWindow(std::string class_name, WindowHandle par
   return handle;
 }
 
+void InMemoryDesktop::DestroyListView() {
+  if (list_view_ == 0) return;
+  std::vector<WindowHandle>& siblings = windows_[windows_[list_view_].parent].children;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), list_view_), siblings.end());
+  windows_.erase(list_view_);
+  list_view_ = 0;
+}
+
 void InMemoryDesktop::SetIconCount(std::int32_t count) {
   icons_.clear();
   for (std::int32_t i = 0; i < count; ++i) icons_.push_back({"Icon " + std::to_string(i), 0, 0});

@@ -55,6 +55,8 @@ class InMemoryDesktop : public DesktopPort {
   // The view answers LVM_GETITEMCOUNT with this rather than its icon count, as a view
   // whose icons come and go between two messages, or that answers nonsense, would.
   void ReportItemCount(std::optional<std::intptr_t> count) { reported_count_ = count; }
+  // The list view goes, as when the shell ends: its handle then names no window.
+  void DestroyListView();
   // Wine's list view fills every byte of a label that does not fit, without a terminator.
   void FillOverlongLabels(bool fill) { fill_overlong_labels_ = fill; }
   // The view answers this many more messages, then stops answering, as a hung shell

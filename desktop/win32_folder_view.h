@@ -64,8 +64,10 @@ class CallTimeLimit {
   CallTimeLimit(const CallTimeLimit&) = delete;
   CallTimeLimit& operator=(const CallTimeLimit&) = delete;
 
-  // Whether the limit stands: false when the filter could not be put in place.
-  bool active() const { return registered_; }
+  // Whether the limit stands: false when the filter or its timer could not be put in
+  // place. The filter is asked only when a message comes, and a hung shell sends none:
+  // without the timer's wake-ups nothing would end the wait.
+  bool active() const { return registered_ && ticker_ != nullptr; }
   // Whether a call has been given up on: the shell did not answer in time.
   bool gave_up() const { return gave_up_; }
 

@@ -104,6 +104,28 @@ TEST(ReadDesktop, FailuresAndOddCountsLeakNothingAndLeaveATimedOutBlockToTheShel
   }
 }
 
+TEST(ReadDesktop, AViewThatGoesBeforeOrDuringTheReadGivesNothingToKeep) {
+  // When the view goes: before the count, after it (the style and colours then read as
+  // 0), or after the second icon's position.
+  const struct { const char* when; bool before_count; std::uint32_t after_message; std::uintptr_t after_item; } cases[] = {
+      {"before the count", true, 0, 0},
+      {"after the count", false, lvm::kGetItemCount, 0},
+      {"mid-read", false, lvm::kGetItemPosition, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.when);
+    TestDesktop d(3);
+    const WindowHandle v = d.view.GetDesktopListView();
+    if (c.before_count) d.shell.DestroyListView();
+    d.shell.after_message = [&](std::uint32_t message, std::uintptr_t item) {
+      if (message == c.after_message && item == c.after_item) d.shell.DestroyListView();
+    };
+    EXPECT_FALSE(d.view.ReadDesktop(v).has_value());
+    EXPECT_EQ(d.shell.committed_blocks(), 0u);
+    EXPECT_EQ(d.shell.open_process_handles(), 0u);
+  }
+}
+
 TEST(ViewState, FreePlacementAndApplyViewStateSetTheirBitsAndWriteTheStyleWordOnlyOnAChange) {
   const ViewState restored{true, true, 0x123456, kNoColour};
   const struct {
