@@ -48,7 +48,12 @@ bool SendWithLimit(HWND window, UINT message, WPARAM wparam, LPARAM lparam, unsi
     return true;
   }
   answer = 0;
-  return GetLastError() != ERROR_TIMEOUT;
+  const DWORD error = GetLastError();
+  if (error == ERROR_TIMEOUT) return false;
+  // A window that is still there and failed without a reason was given up on as hung
+  // (not every Windows release says ERROR_TIMEOUT then). One that refused with a reason
+  // (a process of higher integrity) answers nothing, as a plain SendMessage would.
+  return !(error == ERROR_SUCCESS && IsWindow(window));
 }
 
 }  // namespace
