@@ -20,6 +20,10 @@ bool MoveIfAbsent(const std::filesystem::path& from, const std::filesystem::path
 
 std::uint32_t CurrentProcessId();
 
+// How many serials a new temporary name tries before giving up: names left by killed
+// processes whose id came back hold a few of the first serials at most.
+inline constexpr int kTemporaryNameAttempts = 100;
+
 // A number no other call in this process gets: with the process id it names a file
 // that no other writer on the machine picks at the same time.
 inline std::uint64_t NextSerial() {

@@ -35,11 +35,18 @@ bool WriteAll(int fd, std::string_view bytes) {
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-  fs::path temporary = path;
-  temporary += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".tmp";
-
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("Cannot create a file", temporary, errno);
+  // The serial starts anew in every process: a file left by an earlier process of the
+  // same id, killed mid-write, may hold the name. The next serial is tried then.
+  fs::path temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temporary = path;
+    temporary += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".tmp";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts)) {
+      Fail("Cannot create a file", temporary, errno);
+    }
+  }
   // Flushed before the move: a crash right after the rename must not leave an empty file.
   const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int write_error = errno;
@@ -57,9 +64,23 @@ void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
 }
 
 bool MoveIfAbsent(const fs::path& from, const fs::path& to) {
-  // rename() would replace `to`. The names moved to here are each made by one writer
-  // only, so the check before it races with nobody; the move itself is what two
-  // processes race on, and rename lets exactly one of them have `from`.
+  // rename() would replace `to`; link() refuses an existing one, so of two processes
+  // moving to one name (keeping "original" at once) exactly one succeeds.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    if (::unlink(from.c_str()) == 0) return true;
+    // Two processes linked one `from` to names of their own: the one whose unlink found
+    // it gone lost, and gives its name back.
+    const int error = errno;
+    ::unlink(to.c_str());
+    if (error == ENOENT) return false;
+    Fail("Cannot move a file", from, error);
+  }
+  if (errno == EEXIST || errno == ENOENT) return false;
+  if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != ENOSYS) {
+    Fail("Cannot move a file", from, errno);
+  }
+  // A file system without hard links (FAT): the check before the move races with
+  // another writer of the same `to`, but rename still lets one process only have `from`.
   struct stat existing {};
   if (::lstat(to.c_str(), &existing) == 0) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;

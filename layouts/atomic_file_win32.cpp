@@ -31,12 +31,20 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
 void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-  fs::path temporary = path;
-  temporary += L"." + std::to_wstring(CurrentProcessId()) + L"-" + std::to_wstring(NextSerial()) + L".tmp";
-
-  const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) Fail("Cannot create a file", temporary, GetLastError());
+  // The serial starts anew in every process: a file left by an earlier process of the
+  // same id, killed mid-write, may hold the name. The next serial is tried then.
+  fs::path temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = path;
+    temporary += L"." + std::to_wstring(CurrentProcessId()) + L"-" + std::to_wstring(NextSerial()) + L".tmp";
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) break;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt + 1 == kTemporaryNameAttempts) {
+      Fail("Cannot create a file", temporary, error);
+    }
+  }
   // Flushed before the move: a crash right after it must not leave an empty file.
   const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
   const DWORD write_error = GetLastError();

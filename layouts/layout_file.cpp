@@ -26,6 +26,10 @@ class Refusal : public std::runtime_error {
 
 [[noreturn]] void Refuse(const std::string& why) { throw Refusal(why); }
 
+// Vandrel's own files nest three levels deep. One nested a hundred thousand levels
+// would cost memory for nothing, and the stack wherever a value is handled recursively.
+constexpr int kMaxNesting = 64;
+
 LayoutFileError FileError(std::string_view file, std::string_view why) {
   return LayoutFileError("Cannot use the layout file \"" + std::string(file) + "\": " + std::string(why) + ".");
 }
@@ -38,6 +42,23 @@ ordered_json RectJson(const Rect& r) {
 
 std::string Dump(const ordered_json& value, int indent = -1) {
   return value.dump(indent, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+// A value from a file, as an error message shows it. dump() recurses once per level
+// of nesting, so a hostile file could overflow the stack with an array nested a
+// hundred thousand deep: only scalars are shown, and text only up to a length that
+// fits a message.
+std::string Shown(const json& value) {
+  constexpr std::size_t kShownTextBytes = 64;
+  if (value.is_string()) {
+    const auto& text = value.get_ref<const std::string&>();
+    if (text.size() <= kShownTextBytes) return Dump(text);
+    std::size_t cut = kShownTextBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    return Dump(text.substr(0, cut)) + "...";
+  }
+  if (value.is_null() || value.is_boolean() || value.is_number()) return Dump(value);
+  return value.type_name();
 }
 
 // --- Reading: every member checked for presence, type and range ---
@@ -139,8 +160,8 @@ std::vector<IconPlace> ReadIcons(const json& doc) {
   const auto twin = std::adjacent_find(sorted.begin(), sorted.end(),
                                        [&](const IconPlace* a, const IconPlace* b) { return key(a) == key(b); });
   if (twin != sorted.end()) {
-    Refuse("the icon " + Dump((*twin)->label) + " with occurrence " +
-           std::to_string((*twin)->occurrence) + " is listed twice");
+    Refuse("the icon " + Shown((*twin)->label) + " with occurrence " + std::to_string((*twin)->occurrence) +
+           " is listed twice");
   }
   return icons;
 }
@@ -209,13 +230,24 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
       Refuse("it is larger than " + std::to_string(kMaxFileBytes >> 20) + " MB, far more than any desktop needs");
     }
     json doc;
+    bool too_deep = false;
+    // Deeper values are dropped as they are read, not built.
+    const json::parser_callback_t nesting = [&too_deep](int depth, json::parse_event_t event, json&) {
+      if ((event != json::parse_event_t::object_start && event != json::parse_event_t::array_start) ||
+          depth < kMaxNesting) {
+        return true;
+      }
+      too_deep = true;
+      return false;
+    };
     try {
-      doc = json::parse(bytes.begin(), bytes.end());
+      doc = json::parse(bytes.begin(), bytes.end(), nesting);
     } catch (const json::parse_error& e) {
       if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) Refuse("it is empty");
       if (e.byte > bytes.size()) Refuse("it ends too early (cut short?)");
       Refuse("it is not JSON (at byte " + std::to_string(e.byte) + ")");
     }
+    if (too_deep) Refuse("it nests values more than " + std::to_string(kMaxNesting) + " levels deep");
     if (!doc.is_object()) Refuse("it is not a Vandrel layout");
     const auto format = doc.find("format");
     if (format == doc.end() || !format->is_string() || *format != kFormatName) {
@@ -223,7 +255,7 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
     }
     const auto version = doc.find("version");
     if (version == doc.end() || !version->is_number_integer() || *version != kFormatVersion) {
-      Refuse("it is of another version (" + (version == doc.end() ? std::string("none") : Dump(*version)) +
+      Refuse("it is of another version (" + (version == doc.end() ? std::string("none") : Shown(*version)) +
              "); this Vandrel reads version " + std::to_string(kFormatVersion));
     }
     LayoutRecord record;

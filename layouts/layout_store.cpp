@@ -17,6 +17,11 @@ namespace fs = std::filesystem;
 // takes seconds, even against a slow shell.
 constexpr std::chrono::minutes kAbandonedClaimAge{10};
 constexpr char kClaimMark[] = ".claimed-";
+// A claim that was restored but could not be removed: never returned, never listed.
+constexpr char kSpentMark[] = ".spent-";
+// Windows refuses a path past 260 characters: %LOCALAPPDATA%\Vandrel\layouts\ takes
+// about 60 of them, and ".json" with the suffixes of a draft's temporary file about 45.
+constexpr std::size_t kMaxStemLength = 150;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -36,8 +41,6 @@ std::string FileStem(std::string_view name) {
   }
   return stem;
 }
-
-std::string FileName(const fs::path& path) { return PathText(path.filename()); }
 
 // Decodes one UTF-8 sequence at the front of `text`; false when it is not valid
 // (overlong forms and surrogates included).
@@ -105,18 +108,29 @@ std::string NewEntryName(std::uint64_t stamp) {
   return Digits(stamp, 20) + "-" + Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20) + ".json";
 }
 
-std::vector<fs::path> FilesIn(const fs::path& folder) {
-  std::vector<fs::path> files;
+struct FolderFile {
+  fs::path path;
+  std::string name;  // UTF-8
+};
+
+// Files whose names are not valid Unicode (NTFS allows an unpaired surrogate) cannot be
+// Vandrel's own, and have no UTF-8 form: they are left out.
+std::vector<FolderFile> FilesIn(const fs::path& folder) {
+  std::vector<FolderFile> files;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    files.push_back(it->path());
+    try {
+      files.push_back(FolderFile{it->path(), PathText(it->path().filename())});
+    } catch (const fs::filesystem_error&) {
+      // Left out.
+    }
   }
   return files;
 }
 
-}  // namespace
-
-std::string CheckLayoutName(std::string_view name) {
+// Everything CheckLayoutName asks but the length of the file name: layouts saved before
+// that limit are still found, loaded and deleted.
+std::string CheckNameText(std::string_view name) {
   if (name.empty()) return "A layout name cannot be empty.";
   if (name.size() > kMaxNameLength) {
     return "A layout name can be at most " + std::to_string(kMaxNameLength) + " bytes of UTF-8 long; this one has " +
@@ -136,27 +150,52 @@ std::string CheckLayoutName(std::string_view name) {
   return {};
 }
 
+}  // namespace
+
+std::string CheckLayoutName(std::string_view name) {
+  std::string why = CheckNameText(name);
+  if (!why.empty()) return why;
+  if (const std::size_t length = FileStem(name).size(); length > kMaxStemLength) {
+    return "A layout name can take at most " + std::to_string(kMaxStemLength) +
+           " characters as a file name; this one takes " + std::to_string(length) +
+           ". Use fewer characters outside a-z, 0-9, _ and -.";
+  }
+  return {};
+}
+
 LayoutStore::LayoutStore(fs::path data) : data_(std::move(data)) {}
 
 fs::path LayoutStore::LayoutPath(std::string_view name) const {
-  const std::string why = CheckLayoutName(name);
+  const std::string why = CheckNameText(name);
   if (!why.empty()) throw LayoutNameError(why);
   return LayoutsFolder() / (FileStem(name) + ".json");
 }
 
+fs::path LayoutStore::NewLayoutPath(std::string_view name) const {
+  const std::string why = CheckLayoutName(name);
+  if (!why.empty()) throw LayoutNameError(why);
+  return LayoutPath(name);
+}
+
 void LayoutStore::Save(const LayoutRecord& record) {
-  const fs::path path = LayoutPath(record.name);
+  const fs::path path = NewLayoutPath(record.name);
   fs::create_directories(path.parent_path());
   WriteLayoutFile(path, record);
 }
 
 bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
-  const fs::path path = LayoutPath(record.name);
+  const fs::path path = NewLayoutPath(record.name);
   fs::create_directories(path.parent_path());
   // Written whole under a name of its own first; the move then either makes it the
-  // layout or finds that another writer was first.
-  fs::path draft = path;
-  draft += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".new";
+  // layout or finds that another writer was first. A draft left by a killed process of
+  // the same id is passed over: the serial starts anew in every process.
+  fs::path draft;
+  std::error_code error;
+  int attempt = 0;
+  do {
+    draft = path;
+    draft += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".new";
+  } while (fs::exists(draft, error) && ++attempt < kTemporaryNameAttempts);
   WriteLayoutFile(draft, record);
   bool moved = false;
   try {
@@ -183,7 +222,7 @@ LayoutRecord LayoutStore::Load(const std::string& name) const {
 }
 
 bool LayoutStore::Exists(const std::string& name) const {
-  if (!CheckLayoutName(name).empty()) return false;
+  if (!CheckNameText(name).empty()) return false;
   std::error_code error;
   return fs::exists(LayoutPath(name), error);
 }
@@ -191,13 +230,13 @@ bool LayoutStore::Exists(const std::string& name) const {
 std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
   const std::string stem_prefix = FileStem(prefix);
   std::vector<LayoutSummary> layouts;
-  for (const fs::path& path : FilesIn(LayoutsFolder())) {
+  for (const auto& [path, name] : FilesIn(LayoutsFolder())) {
     if (path.extension() != ".json") continue;
-    const std::string stem = PathText(path.stem());
+    const std::string stem = name.substr(0, name.size() - 5);
     if (stem.compare(0, stem_prefix.size(), stem_prefix) != 0) continue;
     try {
       const LayoutRecord record = ReadLayoutFile(path);
-      if (!CheckLayoutName(record.name).empty() || FileStem(record.name) != stem) continue;
+      if (!CheckNameText(record.name).empty() || FileStem(record.name) != stem) continue;
       layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display,
                                       record.snapshot.taken_at, record.snapshot.icons.size()});
     } catch (const LayoutFileError&) {
@@ -213,8 +252,10 @@ void LayoutStore::Delete(const std::string& name) {
 }
 
 std::vector<fs::path> LayoutStore::HistoryEntries() const {
-  std::vector<fs::path> entries = FilesIn(HistoryFolder());
-  std::erase_if(entries, [](const fs::path& p) { return !IsHistoryEntry(FileName(p)); });
+  std::vector<fs::path> entries;
+  for (FolderFile& file : FilesIn(HistoryFolder())) {
+    if (IsHistoryEntry(file.name)) entries.push_back(std::move(file.path));
+  }
   std::sort(entries.begin(), entries.end(),
             [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
   return entries;
@@ -233,7 +274,7 @@ void LayoutStore::Push(const Snapshot& snapshot) {
   // the last in name order.
   auto stamp = static_cast<std::uint64_t>(NowNanoseconds());
   if (!entries.empty()) {
-    const std::optional<std::uint64_t> newest = ParseDigits(FileName(entries.back()).substr(0, 20));
+    const std::optional<std::uint64_t> newest = ParseDigits(PathText(entries.back().filename()).substr(0, 20));
     if (newest && *newest >= stamp) stamp = *newest + 1;
   }
   WriteLayoutFile(HistoryFolder() / NewEntryName(stamp), LayoutRecord{{}, false, snapshot});
@@ -252,8 +293,13 @@ std::size_t LayoutStore::HistorySize() const { return HistoryEntries().size(); }
 void LayoutStore::ReturnAbandonedClaims() const {
   const auto oldest = static_cast<std::uint64_t>(
       std::max<std::int64_t>(0, NowNanoseconds() - std::chrono::nanoseconds(kAbandonedClaimAge).count()));
-  for (const fs::path& path : FilesIn(HistoryFolder())) {
-    const std::string name = FileName(path);
+  for (const auto& [path, name] : FilesIn(HistoryFolder())) {
+    // Left by a Commit that could not remove it at once.
+    if (const std::size_t spent = name.find(kSpentMark); spent != std::string::npos) {
+      std::error_code ignored;
+      if (IsHistoryEntry(name.substr(0, spent))) fs::remove(path, ignored);
+      continue;
+    }
     const std::size_t mark = name.find(kClaimMark);
     if (mark == std::string::npos || !IsHistoryEntry(name.substr(0, mark))) continue;
     const std::optional<std::uint64_t> claimed_at = ParseDigits(name.substr(mark + sizeof kClaimMark - 1, 20));
@@ -313,8 +359,18 @@ LayoutStore::Claim::~Claim() {
 void LayoutStore::Claim::Commit() {
   if (done_) return;
   done_ = true;
-  std::error_code ignored;
-  fs::remove(claimed_, ignored);
+  std::error_code error;
+  if (fs::remove(claimed_, error) || !error) return;
+  // A claim left behind would go back to the history once old enough, and the undo
+  // would be done twice: under a name that is never returned, it is only litter.
+  fs::path spent = home_;
+  spent += kSpentMark + Digits(static_cast<std::uint64_t>(NowNanoseconds()), 20) + "-" +
+           Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20);
+  try {
+    if (MoveIfAbsent(claimed_, spent)) fs::remove(spent, error);
+  } catch (const fs::filesystem_error&) {
+    // Nothing more can be done: the claim may come back after kAbandonedClaimAge.
+  }
 }
 
 }  // namespace vandrel::layouts

@@ -31,7 +31,9 @@ inline constexpr std::size_t kMaxNameLength = 64;  // UTF-8 bytes
 inline constexpr char kOriginalName[] = "original";
 
 // Empty, too long, a path character (\ / : * ? " < > |), a control character, "..",
-// or a name Windows reserves for a device: the reason, in one line; empty when valid.
+// a name Windows reserves for a device, or one whose file name would be longer than 150
+// characters: the reason, in one line; empty when valid. Layouts saved before that last
+// limit are still listed, loaded and deleted; they are only not saved anew.
 std::string CheckLayoutName(std::string_view name);
 
 // A layout name the user gave that is not valid or not there.
@@ -103,7 +105,9 @@ class LayoutStore {
  private:
   std::filesystem::path LayoutsFolder() const { return data_ / "layouts"; }
   std::filesystem::path HistoryFolder() const { return data_ / "history"; }
+  // For reading, and for saving: only the latter holds a name to the file name's limit.
   std::filesystem::path LayoutPath(std::string_view name) const;
+  std::filesystem::path NewLayoutPath(std::string_view name) const;
   std::vector<std::filesystem::path> HistoryEntries() const;
   void ReturnAbandonedClaims() const;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <set>
 #include <thread>
@@ -29,6 +30,14 @@ struct TempFolder {
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
+
+std::string Repeated(const std::string& text, std::size_t times) {
+  std::string all;
+  for (std::size_t i = 0; i < times; ++i) all += text;
+  return all;
+}
+
+std::string Nested(std::size_t levels) { return std::string(levels, '[') + std::string(levels, ']'); }
 
 Snapshot Sample(std::int64_t taken_at = 1700000000) {
   Snapshot s;
@@ -87,6 +96,12 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {with("\"left\": -1920", "\"left\": null"), "display.work_area.left is not an integer"},
       {with("\"icons\": [", "\"icons\": {\"a\": [") + "}", "icons is not an array"},
       {std::string(kMaxFileBytes + 1, ' '), "larger than 8 MB"},
+      // Hostile nesting, wherever it is, must neither crash nor be shown whole.
+      {with("\"version\": 1", "\"version\": " + Nested(100000)), "more than 64 levels deep"},
+      {with("\"name\"", "\"later\": " + Nested(100000) + ", \"name\""), "more than 64 levels deep"},
+      {with("\"icons\": [", "\"icons\": [" + Nested(100000) + ","), "more than 64 levels deep"},
+      {with("\"version\": 1", "\"version\": [[1]]"), "another version (array)"},
+      {with("\"version\": 1", "\"version\": \"" + Repeated("桌", 1000) + "\""), "another version (\"桌桌"},
   };
   for (const auto& c : cases) {
     try {
@@ -96,17 +111,26 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       const std::string what = e.what();
       EXPECT_NE(what.find("\"C:\\data\\bad.json\""), std::string::npos) << what;
       EXPECT_NE(what.find(c.why), std::string::npos) << what;
+      EXPECT_LT(what.size(), 200u) << what;
     }
   }
+  // Members of a later version, nested as deep as is allowed, are passed over.
+  EXPECT_NO_THROW(ParseLayout(with("\"name\"", "\"later\": " + Nested(63) + ", \"name\""), "x"));
+  EXPECT_THROW(ParseLayout(with("\"name\"", "\"later\": " + Nested(64) + ", \"name\""), "x"), LayoutFileError);
 }
 
 TEST(LayoutNames, RefusesWhatWindowsCannotHoldOrShowAndNothingElse) {
+  // Every byte outside a-z 0-9 _ - takes three characters of the file name: "桌" nine.
+  const std::string sixteen = Repeated("桌", 16);
   for (const char* valid : {"Work", "original 2", "桌面布局", "a.b", "com10", "Con-fig", "lpt", "x%y"}) {
     EXPECT_EQ(CheckLayoutName(valid), "") << valid;
   }
+  EXPECT_EQ(CheckLayoutName(sixteen + "abcdef"), "");
   const struct { std::string name; const char* why; } cases[] = {
       {"", "empty"},
       {std::string(65, 'a'), "at most 64 bytes"},
+      {sixteen + "abcdefg", "at most 150 characters as a file name; this one takes 151."},
+      {Repeated("桌", 21), "this one takes 189."},
       {"a/b", "\\ / :"}, {"a\\b", "\\ / :"}, {"c:", "\\ / :"}, {"why?", "\\ / :"}, {"a|b", "\\ / :"},
       {"a\"b", "\\ / :"}, {"<a>", "\\ / :"}, {"*", "\\ / :"},
       {"..", "\"..\""}, {"a..b", "\"..\""}, {".", "\"..\""},
@@ -150,6 +174,70 @@ TEST(LayoutStore, NamesAreOneFileEachAndCompareAsWindowsComparesThem) {
   EXPECT_THROW(store.Load("work"), LayoutNameError);
   EXPECT_THROW(store.Delete("work"), LayoutNameError);
   EXPECT_THROW(store.Save({"a/b", false, Sample()}), LayoutNameError);
+}
+
+TEST(LayoutStore, ALayoutSavedBeforeTheFileNameLimitIsStillListedLoadedAndDeleted) {
+  TempFolder temp;
+  LayoutStore store(temp.path);
+  const std::string name = Repeated("桌", 21);
+  fs::create_directories(temp.path / "layouts");
+  WriteLayoutFile(temp.path / "layouts" / (Repeated("%E6%A1%8C", 21) + ".json"), {name, false, Sample(7)});
+  EXPECT_THROW(store.Save({name, false, Sample(8)}), LayoutNameError);
+  EXPECT_EQ(store.List().size(), 1u);
+  EXPECT_EQ(store.Load(name).snapshot.taken_at, 7);
+  EXPECT_NO_THROW(store.Delete(name));
+}
+
+TEST(LayoutStore, FilesLeftByAKilledProcessOfTheSameIdStopNoSave) {
+  TempFolder temp;
+  LayoutStore store(temp.path);
+  const fs::path folder = temp.path / "layouts";
+  fs::create_directories(folder);
+  // That process numbered its files from the same serials as this one: each file left
+  // here has the name the next save would take first.
+  const std::string id = "." + std::to_string(CurrentProcessId()) + "-";
+  std::uint64_t last = NextSerial();
+  const auto named = [&](const std::string& stem, std::uint64_t ahead) {
+    return stem + id + std::to_string(last + ahead);
+  };
+  WriteBytes(folder / (named("work.json", 1) + ".tmp"), "left");
+  store.Save({"work", false, Sample(1)});
+  last = NextSerial();
+  WriteBytes(folder / (named("original.json", 1) + ".new"), "left");
+  WriteBytes(folder / (named(named("original.json", 1) + ".new", 2) + ".tmp"), "left");
+  EXPECT_TRUE(store.SaveIfAbsent({"original", true, Sample(2)}));
+  EXPECT_EQ(store.Load("work").snapshot.taken_at, 1);
+  EXPECT_EQ(store.Load("original").snapshot.taken_at, 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5);  // not ours to remove
+}
+
+TEST(MoveIfAbsent, OfTwoRacingMovesExactlyOneWinsAndNothingIsLost) {
+  TempFolder temp;
+  const fs::path a = temp.path / "a", b = temp.path / "b", c = temp.path / "c", d = temp.path / "d";
+  // Two processes keeping "original" at once; two undos taking one entry.
+  const struct { fs::path from[2], to[2]; } races[] = {{{a, b}, {c, c}}, {{a, a}, {c, d}}};
+  for (const auto& race : races) {
+    for (int round = 0; round < 200; ++round) {
+      WriteBytes(a, "a");
+      WriteBytes(b, "bb");
+      std::atomic<int> ready{0};
+      bool won[2] = {};
+      const auto move = [&](int k) {
+        for (++ready; ready < 2;) {
+        }
+        won[k] = MoveIfAbsent(race.from[k], race.to[k]);
+      };
+      std::thread one(move, 0), two(move, 1);
+      one.join();
+      two.join();
+      ASSERT_NE(won[0], won[1]) << "round " << round;
+      const int k = won[0] ? 0 : 1;
+      EXPECT_EQ(fs::file_size(race.to[k]), race.from[k] == a ? 1u : 2u);
+      EXPECT_EQ(fs::exists(race.from[1 - k]), race.from[0] != race.from[1]);  // the loser's own file stays
+      EXPECT_EQ(fs::exists(race.to[1 - k]), race.to[0] == race.to[1]);
+      for (const fs::path& path : {a, b, c, d}) fs::remove(path);
+    }
+  }
 }
 
 TEST(History, KeepsTheNewestFiftyAndUndoesNewestFirstAcrossProcesses) {
@@ -212,6 +300,24 @@ TEST(History, TwoThreadsPushingAndTwoClaimingLoseAndRepeatNothing) {
   all.insert(taken[1].begin(), taken[1].end());
   EXPECT_EQ(all.size(), 2u * kEach);
   EXPECT_EQ(taken[0].size() + taken[1].size(), 2u * kEach);
+}
+
+TEST(History, AnUndoWhoseEntryCannotBeRemovedLeavesNoClaimToComeBack) {
+  TempFolder temp;
+  LayoutStore store(temp.path);
+  store.Push(Sample(1));
+  auto claim = store.ClaimNewest();
+  ASSERT_TRUE(claim);
+  // Not removable: a folder that is not empty (on Windows also a read-only file).
+  const fs::path claimed = *fs::directory_iterator(temp.path / "history");
+  fs::remove(claimed);
+  fs::create_directories(claimed / "held");
+  claim->Commit();
+  // Claims are put back into the history by name once old: none may be left.
+  for (const fs::directory_entry& entry : fs::directory_iterator(temp.path / "history")) {
+    EXPECT_EQ(PathText(entry.path().filename()).find(".claimed-"), std::string::npos) << entry.path();
+  }
+  EXPECT_FALSE(store.ClaimNewest());
 }
 
 }  // namespace
