@@ -61,8 +61,11 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wpara
       }
       break;
     case WM_CLOSE:
-      // "Close window" on the taskbar closes the main window, which ends the program.
-      if (self != nullptr && self->main_window_ != nullptr) PostMessageW(self->main_window_, WM_CLOSE, 0, 0);
+      // "Close window" on the taskbar closes the main window, which ends the program;
+      // not while a box or dialog holds it disabled, with a handler still under way.
+      if (self != nullptr && self->main_window_ != nullptr && IsWindowEnabled(self->main_window_)) {
+        PostMessageW(self->main_window_, WM_CLOSE, 0, 0);
+      }
       return 0;
     default:
       break;
@@ -81,7 +84,12 @@ void Application::ShowError(HWND owner, std::exception_ptr error) {
   } catch (...) {
     message = u"Unknown error";
   }
+  // A quit already posted (a window that could not be built has been destroyed) would
+  // close the box before anyone read it: it waits until the box is closed.
+  MSG quit;
+  const bool quitting = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
   ShowModalBox(owner, Wide(ErrorBoxText(message)).c_str(), kTitle, MB_OK | MB_ICONERROR);
+  if (quitting) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 int Application::Run(HWND main_window, int show, HACCEL accelerators) {
@@ -100,7 +108,7 @@ int Application::Run(HWND main_window, int show, HACCEL accelerators) {
     // Then the form's own keys (Tab in its own order, Ctrl+Tab between pages), then the
     // dialog keys: the arrows within a group, mnemonics.
     if (form != nullptr && GetWindow(form, GW_OWNER) == window_ &&
-        (SendMessageW(form, ui::kTranslateKeyMessage, 0, reinterpret_cast<LPARAM>(&msg)) != 0 ||
+        (ui::TranslateKeyIn(form, msg) ||
          IsDialogMessageW(form, &msg))) {
       continue;
     }

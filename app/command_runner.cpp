@@ -13,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/error_text.h"
+#include "app/program_name.h"
 #include "app/standard_streams.h"
 #include "app/wide_text.h"
 #include "app/figure_host.h"
@@ -180,9 +181,13 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
 }
 
 std::vector<std::string> ProcessArguments() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> out;
+  const std::wstring_view rest = ArgumentsAfterProgramName(GetCommandLineW());
+  if (rest.empty()) return out;
+  // The arguments by the usual rules, after a stand-in name that splits plainly.
+  const std::wstring line = L"vandrel " + std::wstring(rest);
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
   if (arguments == nullptr) return out;
   for (int i = 1; i < count; ++i) out.push_back(ToUtf8(std::wstring_view(arguments[i])));
   LocalFree(arguments);

@@ -8,21 +8,9 @@
 
 #include <string>
 
-namespace {
+#include "app/program_name.h"
 
-// The command line after the program's own name, as it was typed: the name ends at the
-// closing quote when it starts with one, otherwise at the first blank.
-const wchar_t* ArgumentsOf(const wchar_t* line) {
-  if (*line == L'"') {
-    ++line;
-    while (*line != L'\0' && *line != L'"') ++line;
-    if (*line == L'"') ++line;
-  } else {
-    while (*line != L'\0' && *line != L' ' && *line != L'\t') ++line;
-  }
-  while (*line == L' ' || *line == L'\t') ++line;
-  return line;
-}
+namespace {
 
 // This program's own path with ".exe" for its extension; empty when it cannot be had.
 std::wstring WindowedProgram() {
@@ -52,13 +40,13 @@ void SayCannotStart(DWORD code) {
 }  // namespace
 
 int wmain() {
-  const wchar_t* arguments = ArgumentsOf(GetCommandLineW());
+  const std::wstring arguments(vandrel::cli::ArgumentsAfterProgramName(GetCommandLineW()));
   const std::wstring program = WindowedProgram();
   std::wstring line = L"\"" + program + L"\"";
-  if (*arguments != L'\0') line.append(L" ").append(arguments);
+  if (!arguments.empty()) line.append(L" ").append(arguments);
 
   // Without arguments it is the window the user asked for: started, not waited for.
-  const bool job = *arguments != L'\0';
+  const bool job = !arguments.empty();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (job) {

@@ -19,6 +19,11 @@ namespace vandrel::ui {
 // it, before the dialog keys (lparam: the MSG); non-zero when the form has acted on it.
 inline constexpr UINT kTranslateKeyMessage = WM_APP + 0x40;
 
+// Hands the loop's `message` to `form` with kTranslateKeyMessage; true when it acted.
+// Any program can send or post a WM_APP message to a top-level window, with any lparam:
+// a form reads the MSG only when it is the one handed over here.
+bool TranslateKeyIn(HWND form, const MSG& message);
+
 class Form {
  public:
   Form(const Form&) = delete;

@@ -211,5 +211,21 @@ TEST_F(TestWindowInput, AMouseClickOnButton12ClicksItAboveMemo1) {
   EXPECT_TRUE(PressOk(box));
 }
 
+// The message with which the program's loop hands a form its keystrokes carries a
+// pointer: sent or posted by another program, with any value, it must be ignored.
+TEST_F(TestWindowInput, TheFormsIgnoreTheirKeyMessageFromAnotherProgram) {
+  ASSERT_TRUE(ready()) << error();
+  constexpr UINT kFormKeyMessage = WM_APP + 0x40;
+  for (const HWND form : {product().main_window(), bench().window()}) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(form, kFormKeyMessage, 0, 0x10, SMTO_ABORTIFHUNG, 5000, &answer);
+    PostMessageW(form, kFormKeyMessage, 0, 0x10);
+    EXPECT_EQ(answer, 0u);
+  }
+  EXPECT_TRUE(Answers(product().main_window()));
+  EXPECT_TRUE(Answers(bench().window()));
+  EXPECT_TRUE(product().process().running());
+}
+
 }  // namespace
 }  // namespace vandrel::e2e

@@ -1,6 +1,7 @@
 // The command line's grammar: which arguments make which command, and which are refused
 // as bad usage before anything runs.
 #include "app/command_line.h"
+#include "app/program_name.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,26 @@ struct Accepted {
   std::optional<std::int32_t> step = std::nullopt;
   std::optional<std::int32_t> radius = std::nullopt;
 };
+
+TEST(ProgramName, TheArgumentsBeginAfterTheNameWhereverItsQuotesLie) {
+  const struct { const wchar_t* line; const wchar_t* arguments; } cases[] = {
+      {L"vandrel", L""},
+      {L"vandrel   \t", L""},
+      {L"vandrel layout list", L"layout list"},
+      {L"vandrel\tundo", L"undo"},
+      {L"\"C:\\Program Files\\Vandrel\\vandrel.exe\" layout save \"at home\"", L"layout save \"at home\""},
+      // Quotes inside the name, as cmd.exe passes a path typed so: no split at its blank.
+      {L"C:\\\"Program Files\"\\Vandrel\\vandrel layout list", L"layout list"},
+      {L"\"vandrel\"undo", L""},
+      {L"vandrel \"\"", L"\"\""},
+      // An unclosed quote takes the rest of the line into the name.
+      {L"\"C:\\Vandrel\\vandrel layout list", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ArgumentsAfterProgramName(c.line), std::wstring_view(c.arguments))
+        << std::string(c.line, c.line + std::wstring_view(c.line).size());
+  }
+}
 
 TEST(CommandLine, ReadsEveryCommandWithItsDefaults) {
   const Accepted cases[] = {
