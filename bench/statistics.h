@@ -22,4 +22,12 @@ inline double Quantile(std::vector<double> values, double q) {
 
 inline double Median(std::vector<double> values) { return Quantile(std::move(values), 0.5); }
 
+// Each run's value over that run's floor, as far as both go: a machine that slows down
+// for a while slows both. The median of these is the cost ratio.
+inline std::vector<double> Ratios(const std::vector<double>& values, const std::vector<double>& floors) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < values.size() && i < floors.size(); ++i) ratios.push_back(values[i] / floors[i]);
+  return ratios;
+}
+
 }  // namespace vandrel::bench

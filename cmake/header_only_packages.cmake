@@ -6,7 +6,6 @@ function(vandrel_header_only_package target package_folder)
   if(NOT EXISTS ${source})
     message(FATAL_ERROR "${source} is missing: run tools/install-deps")
   endif()
-  set(staged ${CMAKE_BINARY_DIR}/header-only/${package_folder})
   file(COPY ${source} DESTINATION ${CMAKE_BINARY_DIR}/header-only)
   add_library(${target} INTERFACE)
   # SYSTEM: the packages' own warnings are not ours to fix.

@@ -62,29 +62,25 @@ std::int32_t DesktopIconView::GetItemCount(WindowHandle view) {
 
 void DesktopIconView::SetItemPosition(WindowHandle view, std::int32_t index, std::uint32_t packed_position) {
   // The index travels as the 32-bit pattern; a negative index names no item.
-  port_.Send(view, lvm::kSetItemPosition, static_cast<std::uint32_t>(index),
-             static_cast<std::intptr_t>(packed_position));
-  if (journal_ && index >= 0) {
-    if (journal_->view != view) *journal_ = Journal{view, {}};
-    journal_->placed.push_back(index);
-  }
+  const std::uintptr_t wparam = static_cast<std::uint32_t>(index);
+  port_.Send(view, lvm::kSetItemPosition, wparam, static_cast<std::intptr_t>(packed_position));
+  NotePlaced(view, wparam);
 }
 
-void DesktopIconView::SetItemPositions(WindowHandle view, std::span<const IconPlacement> placements) {
-  std::vector<MessageParameters> run;
-  run.reserve(placements.size());
-  for (const IconPlacement& placement : placements) {
-    run.push_back({static_cast<std::uint32_t>(placement.index), static_cast<std::intptr_t>(placement.packed_position)});
-  }
+void DesktopIconView::SetItemPositions(WindowHandle view, std::span<const MessageParameters> placements) {
   // Noted before the run: a run the shell stops answering throws, and a change that
   // throws hands nothing over.
-  if (journal_) {
-    if (journal_->view != view) *journal_ = Journal{view, {}};
-    for (const IconPlacement& placement : placements) {
-      if (placement.index >= 0) journal_->placed.push_back(placement.index);
-    }
-  }
-  port_.SendRun(view, lvm::kSetItemPosition, run);
+  for (const MessageParameters& placement : placements) NotePlaced(view, placement.wparam);
+  port_.SendRun(view, lvm::kSetItemPosition, placements);
+}
+
+void DesktopIconView::NotePlaced(WindowHandle view, std::uintptr_t wparam) {
+  if (!journal_) return;
+  // The view reads the index from the low 32 bits, as a signed value.
+  const auto index = static_cast<std::int32_t>(static_cast<std::uint32_t>(wparam & 0xFFFFFFFFu));
+  if (index < 0) return;
+  if (journal_->view != view) *journal_ = Journal{view, {}};
+  journal_->placed.push_back(index);
 }
 
 void DesktopIconView::SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
@@ -386,9 +382,7 @@ std::vector<std::string> DesktopIconView::ReadParsingNames(WindowHandle view, st
   if (view == 0 || count <= 0) return {};
   const OpenedFolderView folder(port_, view);
   if (folder.get() == 0) return {};
-  std::vector<std::string> names = port_.ParsingNames(folder.get(), count);
-  if (names.size() != static_cast<std::size_t>(count)) names.clear();
-  return names;
+  return port_.ParsingNames(folder.get(), count);
 }
 
 DisplayConfiguration DesktopIconView::ReadDisplay() {

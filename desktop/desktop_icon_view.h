@@ -15,12 +15,6 @@
 
 namespace vandrel {
 
-// One LVM_SETITEMPOSITION: an icon's index and its position packed as the message's lParam.
-struct IconPlacement {
-  std::int32_t index;
-  std::uint32_t packed_position;
-};
-
 class DesktopIconView {
  public:
   explicit DesktopIconView(DesktopPort& port) : port_(port) {}
@@ -34,9 +28,9 @@ class DesktopIconView {
   void ClearSnapToGrid();
   std::int32_t GetItemCount(WindowHandle view);
   void SetItemPosition(WindowHandle view, std::int32_t index, std::uint32_t packed_position);
-  // The same messages as SetItemPosition for each placement in turn, handed to the port
-  // as one run (see PlacementBatch).
-  void SetItemPositions(WindowHandle view, std::span<const IconPlacement> placements);
+  // LVM_SETITEMPOSITION with each of `placements` in turn, handed to the port as one run
+  // (see PlacementBatch): the parameters as SetItemPosition sends them.
+  void SetItemPositions(WindowHandle view, std::span<const MessageParameters> placements);
   // Label colours, then a redraw of every item from 0 to n - 1.
   void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour);
   std::int32_t GetItemSpacing(WindowHandle view, bool small);
@@ -111,6 +105,8 @@ class DesktopIconView {
     WindowHandle view = 0;
     std::vector<std::int32_t> placed;  // indices, in the order sent, repeats included
   };
+  // Notes a placement sent with `wparam` for the change under way, if any.
+  void NotePlaced(WindowHandle view, std::uintptr_t wparam);
   void CommitToShell(const Journal& journal);
   bool StayedPut(WindowHandle view, const std::vector<PlacedIcon>& icons);
 

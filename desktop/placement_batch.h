@@ -23,7 +23,8 @@ class PlacementBatch {
   PlacementBatch& operator=(const PlacementBatch&) = delete;
 
   void Place(std::int32_t index, std::uint32_t packed_position) {
-    held_.push_back({index, packed_position});
+    // As SetItemPosition sends them: the index as its 32-bit pattern, the packed position as lParam.
+    held_.push_back({static_cast<std::uint32_t>(index), static_cast<std::intptr_t>(packed_position)});
     // A count the view answers may run into the billions: what is held stays bounded.
     if (held_.size() >= kLongestRun) Send();
   }
@@ -32,7 +33,7 @@ class PlacementBatch {
   // what was held is dropped either way.
   void Send() {
     if (held_.empty()) return;
-    std::vector<IconPlacement> run;
+    std::vector<MessageParameters> run;
     run.swap(held_);
     desktop_.SetItemPositions(view_, run);
   }
@@ -42,7 +43,7 @@ class PlacementBatch {
 
   DesktopIconView& desktop_;
   WindowHandle view_;
-  std::vector<IconPlacement> held_;
+  std::vector<MessageParameters> held_;
 };
 
 }  // namespace vandrel

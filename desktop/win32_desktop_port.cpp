@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "desktop/win32_modal_box.h"
+#include "desktop/win32_support.h"
 
 namespace vandrel {
 namespace {
@@ -20,7 +21,7 @@ template <class F>
 F Lookup(const wchar_t* module, const char* name) {
   HMODULE loaded = GetModuleHandleW(module);
   if (loaded == nullptr) loaded = LoadLibraryW(module);
-  return loaded != nullptr ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(loaded, name))) : nullptr;
+  return loaded != nullptr ? win32::Entry<F>(loaded, name) : nullptr;
 }
 
 // One style write, shared between the caller and the thread that carries it out: a
@@ -188,13 +189,9 @@ std::uint32_t Win32DesktopPort::SetStyle(WindowHandle window, std::uint32_t styl
   // messages' own limit: first a WM_NULL, which gives up at once on a thread known to
   // be hung, then the write itself from a thread of its own, waited for no longer.
   DWORD_PTR ignored = 0;
-  SetLastError(ERROR_SUCCESS);
-  if (SendMessageTimeoutA(Hwnd(window), WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, answer_limit_ms_,
-                          &ignored) == 0) {
-    if (GetLastError() == ERROR_TIMEOUT) throw ShellNotAnswering();
-    // The null or a vanished window: no style to write, as SetWindowLongA would answer.
-    return 0;
-  }
+  if (!SendWithLimit(Hwnd(window), WM_NULL, 0, 0, answer_limit_ms_, ignored)) throw ShellNotAnswering();
+  // The null or a vanished window: no style to write, as SetWindowLongA would answer.
+  if (!IsWindow(Hwnd(window))) return 0;
   const auto write = std::make_shared<StyleWrite>(StyleWrite{Hwnd(window), static_cast<LONG>(style)});
   auto* context = new std::shared_ptr<StyleWrite>(write);
   const HANDLE thread = CreateThread(nullptr, 0, WriteStyle, context, 0, nullptr);
@@ -317,14 +314,7 @@ std::uint32_t Win32DesktopPort::SystemDpi() {
   return dpi > 0 ? static_cast<std::uint32_t>(dpi) : 96;
 }
 
-std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-  return std::u16string(text.begin(), text.end());
-}
+std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) { return win32::FromAnsiCodePage(bytes); }
 
 void Win32DesktopPort::ShowMessage(std::u16string_view text) {
   const std::wstring body(text.begin(), text.end());

@@ -4,14 +4,13 @@
 
 #include <cstring>
 #include <memory>
+#include <string_view>
+
+#include "desktop/utf8_text.h"
+#include "desktop/win32_support.h"
 
 namespace vandrel::win32 {
 namespace {
-
-template <class F>
-F Entry(HMODULE module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // An item identifier the folder view allocated for the caller.
 struct TaskMemory {
@@ -36,22 +35,6 @@ bool HoldsItems(IFolderView& view, std::int64_t count) {
   return SUCCEEDED(view.ItemCount(SVGIO_ALLVIEW, &held)) && held == count;
 }
 
-std::string Utf8(const wchar_t* text, int length) {
-  if (length <= 0) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::string Utf8FromAnsi(const char* text, int length) {
-  if (length <= 0) return {};
-  const int size = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), size);
-  return Utf8(wide.data(), static_cast<int>(wide.size()));
-}
-
 // A folder answers a name in one of three forms; StrRetToStrW would say the same, but
 // shlwapi would be one more library loaded at every start. False for a form unknown, or
 // a text that does not end where it must.
@@ -62,7 +45,7 @@ bool NameText(STRRET& name, const ITEMID_CHILD& id, std::string& out) {
         if (const Ole32* ole32 = LoadOle32()) ole32->task_free(p);
       });
       if (text == nullptr) return false;
-      out = Utf8(text.get(), static_cast<int>(std::wcslen(text.get())));
+      out = Utf16ToUtf8(std::wstring_view(text.get()));
       return true;
     }
     case STRRET_OFFSET: {
@@ -73,13 +56,13 @@ bool NameText(STRRET& name, const ITEMID_CHILD& id, std::string& out) {
       const std::size_t room = size - name.uOffset;
       const void* end = std::memchr(text, 0, room);
       if (end == nullptr) return false;
-      out = Utf8FromAnsi(text, static_cast<int>(static_cast<const char*>(end) - text));
+      out = Utf16ToUtf8(FromAnsiCodePage(std::string_view(text, static_cast<const char*>(end))));
       return true;
     }
     case STRRET_CSTR: {
       const void* end = std::memchr(name.cStr, 0, sizeof name.cStr);
       if (end == nullptr) return false;
-      out = Utf8FromAnsi(name.cStr, static_cast<int>(static_cast<const char*>(end) - name.cStr));
+      out = Utf16ToUtf8(FromAnsiCodePage(std::string_view(name.cStr, static_cast<const char*>(end))));
       return true;
     }
   }

@@ -12,6 +12,7 @@
 
 #include "desktop/desktop_contents.h"
 #include "desktop/desktop_icon_view.h"
+#include "desktop/utf8_text.h"
 
 namespace vandrel::layouts {
 
@@ -46,8 +47,5 @@ Snapshot TakeSnapshot(DesktopIconView& desktop);
 // Labels decoded, occurrences numbered in index order, and the parsing names of the
 // icons of `view` added where the shell's folder view gives them.
 std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, WindowHandle view, const std::vector<IconReading>& icons);
-
-// A lone surrogate becomes U+FFFD, so that the text is always valid UTF-8.
-std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace vandrel::layouts

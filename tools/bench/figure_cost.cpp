@@ -209,12 +209,4 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   return cost;
 }
 
-std::vector<double> ClickOverFloor(const FigureCost& cost) {
-  std::vector<double> ratios;
-  for (std::size_t i = 0; i < cost.click.size() && i < cost.floor.size(); ++i) {
-    ratios.push_back(cost.click[i] / cost.floor[i]);
-  }
-  return ratios;
-}
-
 }  // namespace vandrel::bench

@@ -35,8 +35,4 @@ struct FigureCost {
 // Throws DriverError when a program does not start or answer, or a figure lands wrong.
 FigureCost MeasureFigureCost(const FigureCostOptions& options);
 
-// Each run's click over that run's floor: a machine that slows down for a while slows
-// both. The median of these is the figure's cost ratio.
-std::vector<double> ClickOverFloor(const FigureCost& cost);
-
 }  // namespace vandrel::bench

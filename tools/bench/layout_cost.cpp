@@ -45,13 +45,9 @@ class FloorBlock {
     if (at_ == nullptr) throw DriverError("cannot commit the floor's block in the stand-in");
     std::vector<std::uint8_t> records(icons_ * kRecord);
     for (std::size_t i = 0; i < icons_; ++i) {
-      const auto record = BuildLabelRequest(64, reinterpret_cast<std::uintptr_t>(Record(i)), 0,
-                                            static_cast<std::int32_t>(kSnapshotLabelRoom));
-      // The record's own text address points right after it; the floor's text areas
-      // lie after all the records, as the product's do.
-      std::memcpy(records.data() + i * kRecord, record.data(), kRecord);
-      const auto text = reinterpret_cast<std::uintptr_t>(Text(i));
-      std::memcpy(records.data() + i * kRecord + LabelRequestLayoutFor(64).text_offset, &text, sizeof text);
+      // The floor's text areas lie after all the records, as the product's do.
+      PutLabelRequest(64, records.data() + i * kRecord, reinterpret_cast<std::uintptr_t>(Text(i)), 0,
+                      static_cast<std::int32_t>(kSnapshotLabelRoom));
     }
     SIZE_T written = 0;
     if (!WriteProcessMemory(process_, at_, records.data(), records.size(), &written)) {
@@ -82,7 +78,7 @@ class FloorBlock {
   }
 
  private:
-  static constexpr std::size_t kRecord = 88;  // a 64-bit shell's LVITEMA
+  static constexpr std::size_t kRecord = LabelRequestLayoutFor(64).record_size;  // a 64-bit shell's LVITEMA
   std::uint8_t* Record(std::size_t i) const { return at_ + i * kRecord; }
   std::uint8_t* Text(std::size_t i) const { return at_ + icons_ * kRecord + i * kSnapshotLabelRoom; }
   std::uint8_t* Point(std::size_t i) const {
@@ -192,12 +188,6 @@ LayoutCost MeasureLayoutCost(const LayoutCostOptions& options) {
     cost.before_change.push_back(watch.Seconds());
   }
   return cost;
-}
-
-std::vector<double> Ratios(const std::vector<double>& values, const std::vector<double>& floors) {
-  std::vector<double> ratios;
-  for (std::size_t i = 0; i < values.size() && i < floors.size(); ++i) ratios.push_back(values[i] / floors[i]);
-  return ratios;
 }
 
 }  // namespace vandrel::bench

@@ -33,7 +33,4 @@ struct LayoutCost {
 // Throws DriverError when something does not start, answer or land.
 LayoutCost MeasureLayoutCost(const LayoutCostOptions& options);
 
-// Each run's value over that run's floor.
-std::vector<double> Ratios(const std::vector<double>& values, const std::vector<double>& floors);
-
 }  // namespace vandrel::bench

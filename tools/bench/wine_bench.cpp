@@ -94,14 +94,20 @@ bool Parse(int argc, char** argv, Options& options, std::string& error) {
 double Ms(double seconds) { return seconds * 1e3; }
 double Us(double seconds) { return seconds * 1e6; }
 
-const char* Verdict(bool met) { return met ? "[met]" : "[MISSED]"; }
+// "[met] <what>: 1.042 x <against> (target at most 1.10)", or [MISSED] above the target.
+std::string Verdict(const std::string& what, double ratio, const char* against, double target) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%s %s: %.3f x %s (target at most %.2f)", ratio <= target ? "[met]" : "[MISSED]",
+                what.c_str(), ratio, against, target);
+  return line;
+}
 
 void PrintFigureCost(const FigureCost& c) {
   const double click = Median(c.click);
   const double floor = Median(c.floor);
   const double idle = Median(c.idle_click);
   const double as_product = Median(c.floor_as_product);
-  const std::vector<double> ratios = ClickOverFloor(c);
+  const std::vector<double> ratios = Ratios(c.click, c.floor);
   const double ratio = Median(ratios);
   const double n = c.icons;
   std::printf("  %6d %9.2f %9.2f %6.3f %9.1f %9.1f %8.2f %8.2f %7.3f %7.3f\n", c.icons, Ms(click), Ms(floor), ratio,
@@ -132,11 +138,9 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
     try {
       const FigureCost cost = MeasureFigureCost({icons, options.repeats, options.round_trips});
       PrintFigureCost(cost);
-      const double ratio = Median(ClickOverFloor(cost));
-      char line[160];
-      std::snprintf(line, sizeof line, "%s figure cost at %d icons: %.3f x the floor (target at most %.2f)",
-                    Verdict(ratio <= kFigureTarget), icons, ratio, kFigureTarget);
-      verdicts.push_back(line);
+      const double ratio = Median(Ratios(cost.click, cost.floor));
+      verdicts.push_back(
+          Verdict("figure cost at " + std::to_string(icons) + " icons", ratio, "the floor", kFigureTarget));
     } catch (const std::exception& e) {
       std::printf("  %6d  failed: %s\n", icons, e.what());
       verdicts.push_back("[ERROR] figure cost at " + std::to_string(icons) + " icons: " + e.what());
@@ -169,13 +173,9 @@ bool RunLayouts(const Options& options, std::vector<std::string>& verdicts) {
       std::printf("  %6d %9.2f %9.2f %6.3f %9.2f %9.2f %6.3f %10.2f\n", icons, Ms(Median(c.snapshot)),
                   Ms(Median(c.snapshot_floor)), snapshot_ratio, Ms(Median(c.restore)), Ms(Median(c.restore_floor)),
                   restore_ratio, Ms(Median(c.before_change)));
-      char line[160];
-      std::snprintf(line, sizeof line, "%s snapshot at %d icons: %.3f x the floor (target at most %.2f)",
-                    Verdict(snapshot_ratio <= kSnapshotTarget), icons, snapshot_ratio, kSnapshotTarget);
-      verdicts.push_back(line);
-      std::snprintf(line, sizeof line, "%s restore at %d icons: %.3f x the floor (target at most %.2f)",
-                    Verdict(restore_ratio <= kRestoreTarget), icons, restore_ratio, kRestoreTarget);
-      verdicts.push_back(line);
+      const std::string at = " at " + std::to_string(icons) + " icons";
+      verdicts.push_back(Verdict("snapshot" + at, snapshot_ratio, "the floor", kSnapshotTarget));
+      verdicts.push_back(Verdict("restore" + at, restore_ratio, "the floor", kRestoreTarget));
     } catch (const std::exception& e) {
       std::printf("  %6d  failed: %s\n", icons, e.what());
       verdicts.push_back("[ERROR] layouts at " + std::to_string(icons) + " icons: " + e.what());
@@ -200,16 +200,10 @@ bool RunStartup(const Options& options, std::vector<std::string>& verdicts) {
                 Ms(Quantile(cost.product, 0)), Ms(Quantile(cost.product, 1)));
     std::printf("  %-20s %8.1f ms  (fastest %.1f, slowest %.1f)\n", "minimal_window.exe", Ms(minimal),
                 Ms(Quantile(cost.minimal, 0)), Ms(Quantile(cost.minimal, 1)));
-    std::vector<double> ratios;
-    for (std::size_t i = 0; i < cost.product.size() && i < cost.minimal.size(); ++i) {
-      ratios.push_back(cost.product[i] / cost.minimal[i]);
-    }
+    const std::vector<double> ratios = Ratios(cost.product, cost.minimal);
     const double ratio = Median(ratios);
     std::printf("  ratio %.3f (quartiles %.3f-%.3f)\n", ratio, Quantile(ratios, 0.25), Quantile(ratios, 0.75));
-    char line[160];
-    std::snprintf(line, sizeof line, "%s start-up: %.3f x a minimal window program (target at most %.2f)",
-                  Verdict(ratio <= kStartupTarget), ratio, kStartupTarget);
-    verdicts.push_back(line);
+    verdicts.push_back(Verdict("start-up", ratio, "a minimal window program", kStartupTarget));
     return true;
   } catch (const std::exception& e) {
     std::printf("  failed: %s\n", e.what());
