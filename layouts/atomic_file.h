@@ -14,13 +14,19 @@ namespace vandrel::layouts {
 // the temporary file is removed and `path` is as it was.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Creates a file beside `path`, named as `path` with ".<process id>-<serial>" and
+// `suffix` after it, writes `bytes` and flushes them to the disk: its path. The file is
+// created only where none is (O_EXCL, CREATE_NEW), so no other writer shares it.
+// Throws std::filesystem::filesystem_error; on failure no file is left.
+std::filesystem::path WriteNewFile(const std::filesystem::path& path, std::string_view suffix, std::string_view bytes);
+
 // Moves `from` to `to` only if `to` does not exist yet: false when it does, or when
 // `from` is gone (another process took it first). Throws filesystem_error otherwise.
 bool MoveIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
 
 std::uint32_t CurrentProcessId();
 
-// How many serials a new temporary name tries before giving up: names left by killed
+// How many serials WriteNewFile tries before giving up: names left by killed
 // processes whose id came back hold a few of the first serials at most.
 inline constexpr int kTemporaryNameAttempts = 100;
 

@@ -34,28 +34,33 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+fs::path WriteNewFile(const fs::path& path, std::string_view suffix, std::string_view bytes) {
   // The serial starts anew in every process: a file left by an earlier process of the
   // same id, killed mid-write, may hold the name. The next serial is tried then.
-  fs::path temporary;
+  fs::path file;
   int fd = -1;
   for (int attempt = 0; fd < 0; ++attempt) {
-    temporary = path;
-    temporary += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".tmp";
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    file = path;
+    file += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + std::string(suffix);
+    fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 && (errno != EEXIST || attempt + 1 == kTemporaryNameAttempts)) {
-      Fail("Cannot create a file", temporary, errno);
+      Fail("Cannot create a file", file, errno);
     }
   }
-  // Flushed before the move: a crash right after the rename must not leave an empty file.
+  // Flushed before any move: a crash right after the rename must not leave an empty file.
   const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int write_error = errno;
   const bool closed = ::close(fd) == 0;
   if (!written || !closed) {
     const int error = !written ? write_error : errno;
-    ::unlink(temporary.c_str());
-    Fail("Cannot write a file", temporary, error);
+    ::unlink(file.c_str());
+    Fail("Cannot write a file", file, error);
   }
+  return file;
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  const fs::path temporary = WriteNewFile(path, ".tmp", bytes);
   if (::rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     ::unlink(temporary.c_str());

@@ -30,29 +30,35 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
-void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+fs::path WriteNewFile(const fs::path& path, std::string_view suffix, std::string_view bytes) {
   // The serial starts anew in every process: a file left by an earlier process of the
   // same id, killed mid-write, may hold the name. The next serial is tried then.
-  fs::path temporary;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = path;
-    temporary += L"." + std::to_wstring(CurrentProcessId()) + L"-" + std::to_wstring(NextSerial()) + L".tmp";
-    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) break;
+  fs::path file;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; handle == INVALID_HANDLE_VALUE; ++attempt) {
+    file = path;
+    file += L"." + std::to_wstring(CurrentProcessId()) + L"-" + std::to_wstring(NextSerial());
+    file += suffix;
+    handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
     if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt + 1 == kTemporaryNameAttempts) {
-      Fail("Cannot create a file", temporary, error);
+      Fail("Cannot create a file", file, error);
     }
   }
-  // Flushed before the move: a crash right after it must not leave an empty file.
-  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  // Flushed before any move: a crash right after it must not leave an empty file.
+  const bool written = WriteAll(handle, bytes) && FlushFileBuffers(handle);
   const DWORD write_error = GetLastError();
-  CloseHandle(file);
+  CloseHandle(handle);
   if (!written) {
-    DeleteFileW(temporary.c_str());
-    Fail("Cannot write a file", temporary, write_error);
+    DeleteFileW(file.c_str());
+    Fail("Cannot write a file", file, write_error);
   }
+  return file;
+}
+
+void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+  const fs::path temporary = WriteNewFile(path, ".tmp", bytes);
   // Another process reading the old file holds it open without FILE_SHARE_DELETE for
   // the moment the read takes: the move is tried again a few times.
   DWORD error = ERROR_SUCCESS;

@@ -30,10 +30,6 @@ class Refusal : public std::runtime_error {
 // would cost memory for nothing, and the stack wherever a value is handled recursively.
 constexpr int kMaxNesting = 64;
 
-LayoutFileError FileError(std::string_view file, std::string_view why) {
-  return LayoutFileError("Cannot use the layout file \"" + std::string(file) + "\": " + std::string(why) + ".");
-}
-
 // --- Writing ---
 
 ordered_json RectJson(const Rect& r) {
@@ -187,6 +183,10 @@ std::string ReadBytes(const fs::path& path, std::string_view shown_as) {
 
 }  // namespace
 
+LayoutFileError FileError(std::string_view file, std::string_view why) {
+  return LayoutFileError("Cannot use the layout file \"" + std::string(file) + "\": " + std::string(why) + ".");
+}
+
 std::string FormatLayout(const LayoutRecord& record) {
   const Snapshot& s = record.snapshot;
   ordered_json head = {
@@ -288,7 +288,5 @@ std::string PathText(const fs::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
-
-fs::path PathFromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 }  // namespace vandrel::layouts

@@ -32,6 +32,9 @@ class LayoutFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// "Cannot use the layout file "<file>": <why>."
+LayoutFileError FileError(std::string_view file, std::string_view why);
+
 // Text that is not valid UTF-8 is written with U+FFFD in place of the bad bytes.
 std::string FormatLayout(const LayoutRecord& record);
 // Throws LayoutFileError; `file` names the source in the message.
@@ -44,9 +47,8 @@ LayoutRecord ReadLayoutFile(const std::filesystem::path& path, std::string_view 
 // leaves the previous file whole.
 void WriteLayoutFile(const std::filesystem::path& path, const LayoutRecord& record);
 
-// Paths to and from UTF-8, whatever the system's code page: a Chinese user name in the
-// data folder or a Chinese layout name must neither throw nor turn into question marks.
+// A path as UTF-8, whatever the system's code page: a Chinese user name in the data
+// folder or a Chinese layout name must neither throw nor turn into question marks.
 std::string PathText(const std::filesystem::path& path);
-std::filesystem::path PathFromUtf8(std::string_view text);
 
 }  // namespace vandrel::layouts

@@ -20,7 +20,7 @@ constexpr char kClaimMark[] = ".claimed-";
 // A claim that was restored but could not be removed: never returned, never listed.
 constexpr char kSpentMark[] = ".spent-";
 // Windows refuses a path past 260 characters: %LOCALAPPDATA%\Vandrel\layouts\ takes
-// about 60 of them, and ".json" with the suffixes of a draft's temporary file about 45.
+// about 60 of them, and ".json" with the suffix of a draft or temporary file 41 at most.
 constexpr std::size_t kMaxStemLength = 150;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -104,8 +104,10 @@ bool IsHistoryEntry(std::string_view name) {
   return true;
 }
 
-std::string NewEntryName(std::uint64_t stamp) {
-  return Digits(stamp, 20) + "-" + Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20) + ".json";
+// "<20 digits>-<10 digits>-<20 digits>": no other process names a file so at the same
+// time, and names made later sort after it as long as `stamp` grows.
+std::string StampedName(std::uint64_t stamp) {
+  return Digits(stamp, 20) + "-" + Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20);
 }
 
 struct FolderFile {
@@ -150,6 +152,10 @@ std::string CheckNameText(std::string_view name) {
   return {};
 }
 
+void Require(const std::string& why) {
+  if (!why.empty()) throw LayoutNameError(why);
+}
+
 }  // namespace
 
 std::string CheckLayoutName(std::string_view name) {
@@ -165,38 +171,22 @@ std::string CheckLayoutName(std::string_view name) {
 
 LayoutStore::LayoutStore(fs::path data) : data_(std::move(data)) {}
 
-fs::path LayoutStore::LayoutPath(std::string_view name) const {
-  const std::string why = CheckNameText(name);
-  if (!why.empty()) throw LayoutNameError(why);
-  return LayoutsFolder() / (FileStem(name) + ".json");
-}
-
-fs::path LayoutStore::NewLayoutPath(std::string_view name) const {
-  const std::string why = CheckLayoutName(name);
-  if (!why.empty()) throw LayoutNameError(why);
-  return LayoutPath(name);
-}
+fs::path LayoutStore::LayoutPath(std::string_view name) const { return LayoutsFolder() / (FileStem(name) + ".json"); }
 
 void LayoutStore::Save(const LayoutRecord& record) {
-  const fs::path path = NewLayoutPath(record.name);
+  Require(CheckLayoutName(record.name));
+  const fs::path path = LayoutPath(record.name);
   fs::create_directories(path.parent_path());
   WriteLayoutFile(path, record);
 }
 
 bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
-  const fs::path path = NewLayoutPath(record.name);
+  Require(CheckLayoutName(record.name));
+  const fs::path path = LayoutPath(record.name);
   fs::create_directories(path.parent_path());
   // Written whole under a name of its own first; the move then either makes it the
-  // layout or finds that another writer was first. A draft left by a killed process of
-  // the same id is passed over: the serial starts anew in every process.
-  fs::path draft;
-  std::error_code error;
-  int attempt = 0;
-  do {
-    draft = path;
-    draft += "." + std::to_string(CurrentProcessId()) + "-" + std::to_string(NextSerial()) + ".new";
-  } while (fs::exists(draft, error) && ++attempt < kTemporaryNameAttempts);
-  WriteLayoutFile(draft, record);
+  // layout or finds that another writer was first.
+  const fs::path draft = WriteNewFile(path, ".new", FormatLayout(record));
   bool moved = false;
   try {
     moved = MoveIfAbsent(draft, path);
@@ -211,12 +201,13 @@ bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
 }
 
 LayoutRecord LayoutStore::Load(const std::string& name) const {
+  Require(CheckNameText(name));
   const fs::path path = LayoutPath(name);
   std::error_code error;
   if (!fs::exists(path, error)) throw LayoutNameError("There is no layout named \"" + name + "\".");
   LayoutRecord record = ReadLayoutFile(path);
   if (FileStem(record.name) != FileStem(name)) {
-    throw LayoutFileError("Cannot use the layout file \"" + PathText(path) + "\": it holds a layout of another name.");
+    throw FileError(PathText(path), "it holds a layout of another name");
   }
   return record;
 }
@@ -247,6 +238,7 @@ std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
 }
 
 void LayoutStore::Delete(const std::string& name) {
+  Require(CheckNameText(name));
   const fs::path path = LayoutPath(name);
   if (!fs::remove(path)) throw LayoutNameError("There is no layout named \"" + name + "\".");
 }
@@ -277,7 +269,7 @@ void LayoutStore::Push(const Snapshot& snapshot) {
     const std::optional<std::uint64_t> newest = ParseDigits(PathText(entries.back().filename()).substr(0, 20));
     if (newest && *newest >= stamp) stamp = *newest + 1;
   }
-  WriteLayoutFile(HistoryFolder() / NewEntryName(stamp), LayoutRecord{{}, false, snapshot});
+  WriteLayoutFile(HistoryFolder() / (StampedName(stamp) + ".json"), LayoutRecord{{}, false, snapshot});
 
   entries = HistoryEntries();
   if (entries.size() <= kHistoryLimit) return;
@@ -317,8 +309,7 @@ std::optional<LayoutStore::Claim> LayoutStore::ClaimNewest() {
   const std::vector<fs::path> entries = HistoryEntries();
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     fs::path claimed = *entry;
-    claimed += kClaimMark + Digits(static_cast<std::uint64_t>(NowNanoseconds()), 20) + "-" +
-               Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20);
+    claimed += kClaimMark + StampedName(static_cast<std::uint64_t>(NowNanoseconds()));
     // Gone: another process has just claimed it, and the next one is ours to take.
     if (!MoveIfAbsent(*entry, claimed)) continue;
     try {
@@ -364,8 +355,7 @@ void LayoutStore::Claim::Commit() {
   // A claim left behind would go back to the history once old enough, and the undo
   // would be done twice: under a name that is never returned, it is only litter.
   fs::path spent = home_;
-  spent += kSpentMark + Digits(static_cast<std::uint64_t>(NowNanoseconds()), 20) + "-" +
-           Digits(CurrentProcessId(), 10) + "-" + Digits(NextSerial(), 20);
+  spent += kSpentMark + StampedName(static_cast<std::uint64_t>(NowNanoseconds()));
   try {
     if (MoveIfAbsent(claimed_, spent)) fs::remove(spent, error);
   } catch (const fs::filesystem_error&) {

@@ -55,8 +55,6 @@ class LayoutStore {
   // `data` replaces %LOCALAPPDATA%\Vandrel; the folders are made when first written.
   explicit LayoutStore(std::filesystem::path data);
 
-  const std::filesystem::path& data() const { return data_; }
-
   // --- Named layouts ---
   // Saves (or replaces) the layout `name`. Throws LayoutNameError, filesystem_error.
   void Save(const LayoutRecord& record);
@@ -105,9 +103,9 @@ class LayoutStore {
  private:
   std::filesystem::path LayoutsFolder() const { return data_ / "layouts"; }
   std::filesystem::path HistoryFolder() const { return data_ / "history"; }
-  // For reading, and for saving: only the latter holds a name to the file name's limit.
+  // Only builds the path: each public member checks the name once itself, for saving
+  // with the file name's limit, for reading without.
   std::filesystem::path LayoutPath(std::string_view name) const;
-  std::filesystem::path NewLayoutPath(std::string_view name) const;
   std::vector<std::filesystem::path> HistoryEntries() const;
   void ReturnAbandonedClaims() const;
 

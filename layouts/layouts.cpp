@@ -17,11 +17,23 @@ std::string OtherDisplayLine(std::string_view name, const DisplayConfiguration& 
          Layouts::Describe(here) + ".";
 }
 
-std::string Icons(std::size_t n) { return std::to_string(n) + (n == 1 ? " icon" : " icons"); }
-
 // Newest first; the name settles a tie, so that the order is the same every time.
 bool Newer(const LayoutSummary& a, const LayoutSummary& b) {
   return std::tie(b.saved_at, a.name) < std::tie(a.saved_at, b.name);
+}
+
+// Of the originals Vandrel kept, the first saved for `display`, or for any display
+// without one. Two processes may both have kept one at the same moment: the first
+// one counts.
+std::optional<LayoutSummary> FirstOriginal(const std::vector<LayoutSummary>& layouts,
+                                           const DisplayConfiguration* display) {
+  const LayoutSummary* first = nullptr;
+  for (const LayoutSummary& layout : layouts) {
+    if (!layout.original || (display && layout.display != *display)) continue;
+    if (!first || Newer(*first, layout)) first = &layout;
+  }
+  if (!first) return std::nullopt;
+  return *first;
 }
 
 }  // namespace
@@ -50,7 +62,7 @@ void Layouts::RecordBeforeChange(const Snapshot& now) noexcept {
 
 void Layouts::KeepOriginal(const Snapshot& now) {
   if (original_known_ == now.display) return;
-  if (!FindOriginal(now.display)) {
+  if (!FirstOriginal(store_.List(kOriginalName), &now.display)) {
     // "original" may be another display's original or a layout of the user's: never
     // replaced, the next free "original N" is taken instead.
     LayoutRecord record{kOriginalName, true, now};
@@ -61,16 +73,6 @@ void Layouts::KeepOriginal(const Snapshot& now) {
     }
   }
   original_known_ = now.display;
-}
-
-std::optional<LayoutSummary> Layouts::FindOriginal(const DisplayConfiguration& display) {
-  std::optional<LayoutSummary> found;
-  for (LayoutSummary& layout : store_.List(kOriginalName)) {
-    if (!layout.original || layout.display != display) continue;
-    // Two processes may both have saved one at the same moment: the first one counts.
-    if (!found || Newer(*found, layout)) found = std::move(layout);
-  }
-  return found;
 }
 
 std::string Layouts::Undo() {
@@ -86,45 +88,44 @@ std::string Layouts::Save(const std::string& name) {
   if (!why.empty()) throw LayoutNameError(why);
   const LayoutRecord record{name, false, TakeSnapshot(desktop_)};
   store_.Save(record);
-  return "Saved the layout " + Quoted(name) + ": " + Icons(record.snapshot.icons.size()) + ".";
+  return "Saved the layout " + Quoted(name) + ": " + IconCount(std::ssize(record.snapshot.icons)) + ".";
 }
 
 std::string Layouts::Restore(const std::optional<std::string>& name, const Warn& warn) {
-  if (name) return RestoreRecord(store_.Load(*name), warn);
+  if (name) {
+    const LayoutRecord target = store_.Load(*name);
+    return RestoreRecord(target, desktop_.ReadDisplay(), warn);
+  }
   const DisplayConfiguration here = desktop_.ReadDisplay();
   std::optional<LayoutSummary> newest;
   for (LayoutSummary& layout : store_.List()) {
     if (layout.display == here && (!newest || Newer(layout, *newest))) newest = std::move(layout);
   }
   if (!newest) throw LayoutNameError("There is no layout saved for this display (" + Describe(here) + ").");
-  return RestoreRecord(store_.Load(newest->name), warn);
+  return RestoreRecord(store_.Load(newest->name), here, warn);
 }
 
 std::string Layouts::RestoreOriginal(const Warn& warn) {
   const DisplayConfiguration here = desktop_.ReadDisplay();
-  if (const std::optional<LayoutSummary> original = FindOriginal(here)) {
-    return RestoreRecord(store_.Load(original->name), warn);
+  const std::vector<LayoutSummary> originals = store_.List(kOriginalName);
+  if (const std::optional<LayoutSummary> original = FirstOriginal(originals, &here)) {
+    return RestoreRecord(store_.Load(original->name), here, warn);
   }
   std::optional<LayoutRecord> target;
   if (store_.Exists(kOriginalName)) {
     target = store_.Load(kOriginalName);
-  } else {
-    std::optional<LayoutSummary> oldest;
-    for (LayoutSummary& layout : store_.List(kOriginalName)) {
-      if (layout.original && (!oldest || Newer(*oldest, layout))) oldest = std::move(layout);
-    }
-    if (oldest) target = store_.Load(oldest->name);
+  } else if (const std::optional<LayoutSummary> oldest = FirstOriginal(originals, nullptr)) {
+    target = store_.Load(oldest->name);
   }
   if (!target) throw LayoutNameError("There is no original layout yet: Vandrel has not changed this desktop.");
   // Of another display, RestoreRecord says so itself.
   if (target->snapshot.display == here && warn) {
     warn("Vandrel has no original of this display; restoring the layout " + Quoted(target->name) + " instead.");
   }
-  return RestoreRecord(*target, warn);
+  return RestoreRecord(*target, here, warn);
 }
 
-std::string Layouts::RestoreRecord(const LayoutRecord& target, const Warn& warn) {
-  const DisplayConfiguration here = desktop_.ReadDisplay();
+std::string Layouts::RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn) {
   if (target.snapshot.display != here && warn) warn(OtherDisplayLine(target.name, target.snapshot.display, here));
   const Snapshot now = TakeSnapshot(desktop_);
   RecordBeforeChange(now);

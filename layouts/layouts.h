@@ -55,9 +55,9 @@ class Layouts {
   // when it has none.
   void RecordBeforeChange(const Snapshot& now) noexcept;
   void KeepOriginal(const Snapshot& now);
-  std::optional<LayoutSummary> FindOriginal(const DisplayConfiguration& display);
-  // One read of the desktop serves the history and the matching.
-  std::string RestoreRecord(const LayoutRecord& target, const Warn& warn);
+  // One read of the desktop serves the history and the matching; `here` is the display
+  // as the caller has just read it.
+  std::string RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn);
 
   DesktopIconView& desktop_;
   LayoutStore& store_;

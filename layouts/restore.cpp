@@ -28,9 +28,9 @@ std::int32_t Count(std::size_t n) {
   return static_cast<std::int32_t>(std::min<std::size_t>(n, std::numeric_limits<std::int32_t>::max()));
 }
 
-std::string Icons(std::int32_t n) { return std::to_string(n) + (n == 1 ? " icon" : " icons"); }
-
 }  // namespace
+
+std::string IconCount(std::int64_t n) { return std::to_string(n) + (n == 1 ? " icon" : " icons"); }
 
 RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<IconPlace>& saved) {
   const std::size_t last = std::min<std::size_t>(now.size(), std::numeric_limits<std::int32_t>::max());
@@ -81,9 +81,9 @@ RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<Icon
 }
 
 std::string RestoreResult::Summary() const {
-  std::string line = "Restored " + Icons(restored);
+  std::string line = "Restored " + IconCount(restored);
   if (missing == 0) return line + ".";
-  return line + "; " + Icons(missing) + " of the layout " + (missing == 1 ? "is" : "are") +
+  return line + "; " + IconCount(missing) + " of the layout " + (missing == 1 ? "is" : "are") +
          " no longer on the desktop.";
 }
 
@@ -105,11 +105,7 @@ static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, con
 }
 
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved) {
-  const WindowHandle view = desktop.GetDesktopListView();
-  if (view == 0) throw NoDesktopView();
-  const std::optional<DesktopContents> contents = desktop.ReadDesktop(view);
-  if (!contents) throw NoDesktopView();
-  return PlaceIcons(desktop, view, IconPlaces(desktop, view, contents->icons), saved);
+  return RestoreSnapshot(desktop, saved, TakeSnapshot(desktop));
 }
 
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved, const Snapshot& now) {

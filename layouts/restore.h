@@ -29,6 +29,9 @@ struct RestorePlan {
 // occurrence. Icons on the desktop but not in the layout are not moved.
 RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<IconPlace>& saved);
 
+// "1 icon", "12 icons".
+std::string IconCount(std::int64_t n);
+
 struct RestoreResult {
   std::int32_t restored = 0;
   std::int32_t missing = 0;

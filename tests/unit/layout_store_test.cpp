@@ -8,24 +8,14 @@
 #include "layouts/atomic_file.h"
 #include "layouts/layout_store.h"
 #include "layouts/snapshot.h"
+#include "temp_folder.h"
 
 namespace vandrel::layouts {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempFolder {
-  TempFolder() : path(fs::temp_directory_path() / ("vandrel-test-" + std::to_string(CurrentProcessId()) + "-" +
-                                                   std::to_string(NextSerial()))) {
-    fs::remove_all(path);  // left by an earlier run that crashed, under the same process id
-    fs::create_directories(path);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  fs::path path;
-};
+using testing::TempFolder;
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -56,7 +46,7 @@ TEST(LayoutFile, RoundTripsEveryFieldThroughAFileWithAChineseName) {
   TempFolder temp;
   const LayoutRecord record{"桌面 Work", true, Sample(-5)};
   EXPECT_EQ(ParseLayout(FormatLayout(record), "x"), record);
-  const fs::path path = temp.path / PathFromUtf8("布局.json");
+  const fs::path path = temp.path / fs::path(u8"布局.json");
   WriteLayoutFile(path, record);
   WriteLayoutFile(path, record);  // replaces
   EXPECT_EQ(ReadLayoutFile(path), record);
