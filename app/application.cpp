@@ -84,6 +84,10 @@ void Application::ShowError(HWND owner, std::exception_ptr error) {
   } catch (...) {
     message = u"Unknown error";
   }
+  ShowError(owner, message);
+}
+
+void Application::ShowError(HWND owner, std::u16string_view message) {
   // A quit already posted (a window that could not be built has been destroyed) would
   // close the box before anyone read it: it waits until the box is closed.
   MSG quit;
@@ -108,7 +112,7 @@ int Application::Run(HWND main_window, int show, HACCEL accelerators) {
     // Then the form's own keys (Tab in its own order, Ctrl+Tab between pages), then the
     // dialog keys: the arrows within a group, mnemonics.
     if (form != nullptr && GetWindow(form, GW_OWNER) == window_ &&
-        (ui::TranslateKeyIn(form, msg) ||
+        (ui::Form::TranslateKeyIn(form, msg) ||
          IsDialogMessageW(form, &msg))) {
       continue;
     }

@@ -38,6 +38,8 @@ class Application {
   }
   // Also before there is an application object, for an error at start-up.
   static void ShowError(HWND owner, std::exception_ptr error);
+  // The same box for a reason already in words.
+  static void ShowError(HWND owner, std::u16string_view message);
 
   // Shows the main window and pumps messages until it is destroyed. `accelerators`
   // are the main window's keyboard shortcuts.

@@ -128,8 +128,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
       command.radius = ParseInt32(radius_text);
       if (!command.radius) return BadUsage("--radius: " + radius_text + " is not a whole number of pixels");
     }
-    if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kFixedStep;
-    if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kRingsRadius;
+    if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kTestWindowStep;
+    if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kTestWindowRadius;
   }
   ParsedCommandLine parsed;
   parsed.command = std::move(command);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/figure_arguments.h"
+
 namespace vandrel::cli {
 
 enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure };
@@ -19,15 +21,11 @@ enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk,
 enum class FigureArgument {
   None,
   Step,         // --step; left out: the icon spacing, as the main window passes it
-  FixedStep,    // --step; left out: kFixedStep, as the test window passes it
+  FixedStep,    // --step; left out: kTestWindowStep, as the test window passes it
   Radius,       // --radius; left out: the main window's own circle
-  RingsRadius,  // --radius; left out: kRingsRadius
+  RingsRadius,  // --radius; left out: kTestWindowRadius
 };
 
-inline constexpr std::int32_t kFixedStep = 77;
-// No window runs the rings with a radius of its own (the test window reads it from an
-// edit box): the command line takes the test window's circle radius.
-inline constexpr std::int32_t kRingsRadius = 350;
 
 struct FigureRow {
   Figure figure;

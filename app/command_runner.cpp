@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "app/command_line.h"
+#include "app/figure_arguments.h"
 #include "app/data_folder.h"
 #include "app/error_text.h"
 #include "app/program_name.h"
@@ -24,7 +25,6 @@
 namespace vandrel::cli {
 namespace {
 
-constexpr std::uint32_t kRedLabels = 0x000000FF;
 
 // The figures' messages (the rings' after every ring, the walk's warning) go to
 // stdout: a command line has no box to wait on.
@@ -79,9 +79,9 @@ void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layout
         host.p_Circle();
       }
       break;
-    case Figure::Cross: host.shizi(command.step.value_or(kFixedStep)); break;
-    case Figure::Walk: host.huanrao(command.step.value_or(kFixedStep)); break;
-    case Figure::Rings: host.RingCircle(command.radius.value_or(kRingsRadius)); break;
+    case Figure::Cross: host.shizi(command.step.value()); break;
+    case Figure::Walk: host.huanrao(command.step.value()); break;
+    case Figure::Rings: host.RingCircle(command.radius.value()); break;
     case Figure::RedLabels: host.SetTextColor(kRedLabels, kNoColour); break;
   }
 }

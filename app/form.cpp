@@ -8,9 +8,6 @@
 namespace vandrel::ui {
 namespace {
 
-// The keystroke the message loop is handing to a form now; null at any other time.
-thread_local const MSG* key_being_translated = nullptr;
-
 // Posted to a form to show the errors ReportLater kept.
 constexpr UINT kShowErrorsMessage = WM_APP + 0x41;
 
@@ -96,11 +93,18 @@ std::vector<HWND> Form::TabStops() const {
   return stops;
 }
 
-bool TranslateKeyIn(HWND form, const MSG& message) {
-  key_being_translated = &message;
-  const bool taken = SendMessageW(form, kTranslateKeyMessage, 0, reinterpret_cast<LPARAM>(&message)) != 0;
-  key_being_translated = nullptr;
-  return taken;
+bool Form::TranslateKeyIn(HWND window, const MSG& message) {
+  // Only a window whose procedure is ours holds a Form in its user data.
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) != &Form::WindowProc) return false;
+  auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return false;
+  // Called from the message loop: nothing unwinds through it either.
+  try {
+    return self->TranslateKey(message);
+  } catch (...) {
+    self->ReportLater(std::current_exception());
+    return false;
+  }
 }
 
 bool Form::TranslateKey(const MSG& message) {
@@ -213,13 +217,6 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       break;
-    case kTranslateKeyMessage: {
-      const auto* message_to_translate = reinterpret_cast<const MSG*>(lparam);
-      return message_to_translate != nullptr && message_to_translate == key_being_translated &&
-                     TranslateKey(*message_to_translate)
-                 ? 1
-                 : 0;
-    }
     case kShowErrorsMessage: {
       std::vector<std::exception_ptr> errors = std::exchange(pending_errors_, {});
       for (const std::exception_ptr& error : errors) app_.ShowError(window_, error);

@@ -15,21 +15,16 @@
 
 namespace vandrel::ui {
 
-// Sent by the message loop to one of the program's forms with each keystroke meant for
-// it, before the dialog keys (lparam: the MSG); non-zero when the form has acted on it.
-inline constexpr UINT kTranslateKeyMessage = WM_APP + 0x40;
-
-// Hands the loop's `message` to `form` with kTranslateKeyMessage; true when it acted.
-// Any program can send or post a WM_APP message to a top-level window, with any lparam:
-// a form reads the MSG only when it is the one handed over here.
-bool TranslateKeyIn(HWND form, const MSG& message);
-
 class Form {
  public:
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
   HWND handle() const { return window_; }
+
+  // Hands the message loop's keystroke to `window` when it is one of the program's
+  // forms, before the dialog keys see it; true when the form acted on it.
+  static bool TranslateKeyIn(HWND window, const MSG& message);
 
  protected:
   explicit Form(Application& app) : app_(app) {}

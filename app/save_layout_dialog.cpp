@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/error_text.h"
 #include "app/wide_text.h"
-#include "desktop/win32_modal_box.h"
 #include "layouts/layout_store.h"
 
 namespace vandrel {
@@ -97,8 +95,7 @@ bool Accept(HWND dialog, DialogState* state) {
     state->name = std::move(name);
     return true;
   }
-  const std::u16string text = ErrorBoxText(FromUtf8(reason));
-  ShowModalBox(dialog, std::wstring(text.begin(), text.end()).c_str(), Application::kTitle, MB_OK | MB_ICONERROR);
+  Application::ShowError(dialog, FromUtf8(reason));
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 0, -1);
   return false;

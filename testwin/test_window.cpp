@@ -1,5 +1,6 @@
 #include "testwin/test_window.h"
 
+#include "app/figure_arguments.h"
 #include "app/window_layout.h"
 #include "desktop/readouts.h"
 #include "testwin/integer_text.h"
@@ -15,11 +16,6 @@ constexpr int kFontHeight = 11;
 // The outer frame, not the client area: a sizeable window, 507 x 408 in all.
 constexpr Place kFrame{465, 145, 507, 408};
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-
-// The fixed arguments of the figure buttons.
-constexpr std::int32_t kCircleRadius = 350;
-constexpr std::int32_t kStep = 77;
-constexpr std::uint32_t kRedLabels = 0x000000FF;
 
 enum ControlId : int {
   kButton1 = 101, kButton2, kButton3, kButton4, kButton5, kButton6, kButton9, kButton10, kButton11, kButton12,
@@ -134,15 +130,15 @@ std::u16string TForm1::EditText(int id) const {
 
 void TForm1::FormCreate() {}
 
-void TForm1::Button1Click() { Circle(kCircleRadius); }
-void TForm1::Button2Click() { AlignLeft(kStep); }
-void TForm1::Button3Click() { AlignRight(kStep); }
+void TForm1::Button1Click() { Circle(kTestWindowRadius); }
+void TForm1::Button2Click() { AlignLeft(kTestWindowStep); }
+void TForm1::Button3Click() { AlignRight(kTestWindowStep); }
 void TForm1::Button4Click() { zhengxuan(); }
-void TForm1::Button5Click() { shizi(kStep); }
-void TForm1::Button6Click() { huanrao(kStep); }
-void TForm1::Button9Click() { AlignTop(kStep); }
-void TForm1::Button10Click() { AlignBottom(kStep); }
-void TForm1::Button11Click() { AlignLeft(kStep); }
+void TForm1::Button5Click() { shizi(kTestWindowStep); }
+void TForm1::Button6Click() { huanrao(kTestWindowStep); }
+void TForm1::Button9Click() { AlignTop(kTestWindowStep); }
+void TForm1::Button10Click() { AlignBottom(kTestWindowStep); }
+void TForm1::Button11Click() { AlignLeft(kTestWindowStep); }
 void TForm1::BitBtn2Click() { SetTextColor(kRedLabels, kNoColour); }
 void TForm1::BitBtn4Click() { width_height(); }
 
