@@ -1,6 +1,5 @@
 // The driver's own parts that the scenarios lean on and cannot check themselves:
-// argument quoting, the message box read and closed as the product's would be, and a
-// program run to its end with an environment, its output and its exit status.
+// argument quoting, and the message box read and closed as the product's would be.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,8 +11,6 @@
 #include "child_process.h"
 #include "driver_error.h"
 #include "message_box.h"
-#include "product_command.h"
-#include "temp_folder.h"
 
 namespace vandrel::e2e {
 namespace {
@@ -47,22 +44,6 @@ TEST(Driver, ReadsAMessageBoxAndPressesOk) {
   shows.join();
   EXPECT_EQ(answer, IDOK);
   EXPECT_EQ(FindMessageBox(GetCurrentProcessId()), nullptr);
-}
-
-TEST(Driver, RunsAProgramToItsEndWithItsEnvironmentOutputAndStatus) {
-  wchar_t system[MAX_PATH] = {};
-  ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  const TempFolder folder;
-  for (const std::wstring& output_file : {std::wstring(), (folder.path() / L"out.txt").wstring()}) {
-    SCOPED_TRACE(output_file.empty() ? "through a pipe" : "into a file");
-    const CommandResult echo = RunToEnd(std::wstring(system) + L"\\cmd.exe", {L"/c", L"echo %VANDREL_E2E_PROBE%"},
-                                        {{L"VANDREL_E2E_PROBE", L"Z:\\tmp\\a b"}}, output_file);
-    EXPECT_EQ(echo.exit_code, 0u) << echo;
-    EXPECT_EQ(Chomped(echo.out), "Z:\\tmp\\a b") << echo;
-  }
-  const CommandResult refused = RunToEnd(ProgramFolder() + L"\\standin_desktop.exe", {L"--icons", L"many"}, {});
-  EXPECT_EQ(refused.exit_code, 2u) << refused;
-  EXPECT_EQ(refused.err.rfind("standin_desktop: ", 0), 0u) << refused;
 }
 
 }  // namespace

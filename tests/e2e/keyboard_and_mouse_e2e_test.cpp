@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "buttons.h"
 #include "keyboard.h"
 #include "message_box.h"
+#include "product_command.h"
 #include "temp_folder.h"
 #include "window_search.h"
 
@@ -65,11 +64,6 @@ class MailHandler {
   std::optional<std::wstring> old_;
   bool ready_ = false;
 };
-
-std::string FileText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class MainWindowKeys : public Scenario {
  protected:
@@ -209,22 +203,6 @@ TEST_F(TestWindowInput, AMouseClickOnButton12ClicksItAboveMemo1) {
                           << cursor.y << ")";
   EXPECT_EQ(MessageBoxText(box), PackedSpacing());
   EXPECT_TRUE(PressOk(box));
-}
-
-// The message with which the program's loop hands a form its keystrokes carries a
-// pointer: sent or posted by another program, with any value, it must be ignored.
-TEST_F(TestWindowInput, TheFormsIgnoreTheirKeyMessageFromAnotherProgram) {
-  ASSERT_TRUE(ready()) << error();
-  constexpr UINT kFormKeyMessage = WM_APP + 0x40;
-  for (const HWND form : {product().main_window(), bench().window()}) {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(form, kFormKeyMessage, 0, 0x10, SMTO_ABORTIFHUNG, 5000, &answer);
-    PostMessageW(form, kFormKeyMessage, 0, 0x10);
-    EXPECT_EQ(answer, 0u);
-  }
-  EXPECT_TRUE(Answers(product().main_window()));
-  EXPECT_TRUE(Answers(bench().window()));
-  EXPECT_TRUE(product().process().running());
 }
 
 }  // namespace

@@ -98,10 +98,9 @@ class Layouts : public Scenario {
     by_hand_ = view().Positions();
   }
 
-  Environment environment() const { return {{L"VANDREL_DATA_DIR", data_.path().wstring()}}; }
   CommandResult Vandrel(const std::vector<std::wstring>& arguments, const std::wstring& output_file = {},
                         const std::wstring& program = L"vandrel.exe") const {
-    return RunProductCommand(arguments, environment(), output_file, program);
+    return RunProductCommand(arguments, DataFolderEnvironment(data_), output_file, program);
   }
 
   static std::vector<Icon> Icons() {
@@ -131,7 +130,7 @@ class Layouts : public Scenario {
 std::unique_ptr<TempFolder> Layouts::labels_folder_;
 
 TEST_F(Layouts, CtrlZAndTheWindowMenuUndoTheFigureInTheWindow) {
-  Product product(environment());
+  Product product(DataFolderEnvironment(data_));
   const HWND main = product.main_window();
   const DWORD process_id = product.process().id();
   // What choosing "Undo" in the window menu sends.
@@ -158,7 +157,7 @@ TEST_F(Layouts, CtrlZAndTheWindowMenuUndoTheFigureInTheWindow) {
 
 TEST_F(Layouts, UndoOnTheCommandLineAfterTheWindowHasClosed) {
   {
-    Product product(environment());
+    Product product(DataFolderEnvironment(data_));
     product.Click(L"left");
     ASSERT_TRUE(product.Close()) << "vandrel.exe did not end on WM_CLOSE";
   }
@@ -299,10 +298,7 @@ TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsC
       {{L"layout", L"delete", L"work"}, 0},
       {{L"layout", L"restore", L"work"}, 1},
       {{L"layout", L"delete", L"work"}, 1},
-      {{L"layout"}, 2},
-      {{L"layout", L"save"}, 2},
       {{L"figure", L"spiral"}, 2},
-      {{L"figure", L"left", L"--step"}, 2},
       // Through the console launcher: its job's status and reason, and its quoting kept.
       {{L"layout", L"save", L"at home"}, 0, L"vandrel.com"},
       {{L"layout", L"delete", L"at home"}, 0, L"vandrel.com"},

@@ -1,7 +1,6 @@
 #include "product_command.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -41,8 +40,8 @@ void ReadAvailable(HANDLE pipe, std::string& into) {
 
 }  // namespace
 
-CommandResult RunToEnd(const std::wstring& program, const std::vector<std::wstring>& arguments,
-                       const Environment& environment, const std::wstring& output_file, Millis timeout) {
+CommandResult RunProductCommand(const std::vector<std::wstring>& arguments, const Environment& environment,
+                                const std::wstring& output_file, const std::wstring& program) {
   OwnedHandle out_read, out_write, err_read, err_write;
   if (output_file.empty()) {
     MakePipe(out_read, out_write);
@@ -55,35 +54,33 @@ CommandResult RunToEnd(const std::wstring& program, const std::vector<std::wstri
   }
   MakePipe(err_read, err_write);
 
-  ChildProcess child(program, arguments,
+  ChildProcess child(ProgramFolder() + L"\\" + program, arguments,
                      ChildOptions{environment, out_write.get(), err_write.get()});
   // Ours closed, the child holds the only writing ends.
   out_write.reset();
   err_write.reset();
 
   CommandResult result;
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    const bool ended = child.WaitForExit(Millis{5});
-    // Once it has ended, all it wrote is in the pipes: this read takes the rest.
-    if (out_read) ReadAvailable(out_read.get(), result.out);
-    ReadAvailable(err_read.get(), result.err);
-    if (ended) break;
-    if (std::chrono::steady_clock::now() >= deadline) {
-      throw DriverError(Narrow(program) + " did not end within " + std::to_string(timeout.count()) + " ms");
-    }
+  const bool ended = WaitUntil(
+      [&] {
+        const bool exited = child.WaitForExit(Millis{0});
+        // Once it has ended, all it wrote is in the pipes: this read takes the rest.
+        if (out_read) ReadAvailable(out_read.get(), result.out);
+        ReadAvailable(err_read.get(), result.err);
+        return exited;
+      },
+      kActionTimeout, Millis{5});
+  if (!ended) {
+    throw DriverError(Narrow(program) + " did not end within " + std::to_string(kActionTimeout.count()) + " ms");
   }
   result.exit_code = child.exit_code();
-  if (!output_file.empty()) {
-    std::ifstream file(std::filesystem::path(output_file), std::ios::binary);
-    result.out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
+  if (!output_file.empty()) result.out = FileText(output_file);
   return result;
 }
 
-CommandResult RunProductCommand(const std::vector<std::wstring>& arguments, const Environment& environment,
-                                const std::wstring& output_file, const std::wstring& program) {
-  return RunToEnd(ProgramFolder() + L"\\" + program, arguments, environment, output_file);
+std::string FileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string Chomped(std::string text) {

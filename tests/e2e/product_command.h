@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,16 +23,15 @@ struct CommandResult {
   }
 };
 
-// Runs `program` with `arguments` and `environment` to its end. Standard output goes
+// vandrel.exe from beside the test program, or `program` such as the console launcher
+// vandrel.com, run with `arguments` and `environment` to its end. Standard output goes
 // through a pipe or, given `output_file`, into that file as a shell's `>` would send it;
-// errors through a pipe. Throws DriverError when it does not end within `timeout`.
-CommandResult RunToEnd(const std::wstring& program, const std::vector<std::wstring>& arguments,
-                       const Environment& environment, const std::wstring& output_file = {},
-                       Millis timeout = kActionTimeout);
-// vandrel.exe, from beside the test program; or `program`, such as the console launcher
-// vandrel.com.
+// errors through a pipe. Throws DriverError when it does not end within kActionTimeout.
 CommandResult RunProductCommand(const std::vector<std::wstring>& arguments, const Environment& environment,
                                 const std::wstring& output_file = {}, const std::wstring& program = L"vandrel.exe");
+
+// The bytes of `file` as they are; empty when it cannot be read.
+std::string FileText(const std::filesystem::path& file);
 
 // `text` less the line ends at its end.
 std::string Chomped(std::string text);

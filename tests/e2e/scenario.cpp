@@ -35,7 +35,7 @@ void Scenario::Begin(const StandinOptions& options, bool with_product, WorkSize 
     }
     if (with_product) {
       state_->data = std::make_unique<TempFolder>();
-      state_->product = std::make_unique<Product>(Environment{{L"VANDREL_DATA_DIR", state_->data->path().wstring()}});
+      state_->product = std::make_unique<Product>(DataFolderEnvironment(*state_->data));
     }
   } catch (const std::exception& e) {
     state_->error = e.what();

@@ -147,7 +147,7 @@ TEST_F(HungShellAtShow, TheWindowComesUpAtStartAndTheErrorBoxSaysWhy) {
   ASSERT_TRUE(ready()) << error();
   const TempFolder data;
   const auto start = Clock::now();
-  Product vandrel(Environment{{L"VANDREL_DATA_DIR", data.path().wstring()}});
+  Product vandrel(DataFolderEnvironment(data));
   const Millis to_window = Since(start);
   std::printf("start-up: window after %lld ms\n", static_cast<long long>(to_window.count()));
   EXPECT_LT(to_window, kWellUnderTheHang);

@@ -28,4 +28,8 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+Environment DataFolderEnvironment(const TempFolder& folder) {
+  return {{L"VANDREL_DATA_DIR", folder.path().wstring()}};
+}
+
 }  // namespace vandrel::e2e

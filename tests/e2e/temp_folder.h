@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "child_process.h"
+
 namespace vandrel::e2e {
 
 class TempFolder {
@@ -19,5 +21,8 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// What points the product at `folder` for its layouts and settings.
+Environment DataFolderEnvironment(const TempFolder& folder);
 
 }  // namespace vandrel::e2e

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "driver_error.h"
 #include "product.h"
-#include "scenario.h"
 #include "temp_folder.h"
 #include "window_search.h"
 
@@ -15,21 +16,6 @@ namespace vandrel::e2e {
 namespace {
 
 constexpr wchar_t kHint[] = L"click pop menu on desktop,NOT check:view---Automatic alignment Icon ";
-
-class MainWindowLayout : public Scenario {
- protected:
-  static void SetUpTestSuite() { Begin({15}, /*with_product=*/true); }
-  static void TearDownTestSuite() { End(); }
-};
-
-TEST_F(MainWindowLayout, TheHintLineIsNeverWrappedOntoASecondLine) {
-  ASSERT_TRUE(ready()) << error();
-  const HWND hint = FindDescendant(product().main_window(), {L"Static", std::wstring(kHint)});
-  ASSERT_NE(hint, nullptr);
-  // A word-wrapping static would put "Icon " on a line below the label's 13 pixels.
-  const auto style = static_cast<DWORD>(GetWindowLongW(hint, GWL_STYLE));
-  EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_LEFTNOWORDWRAP)) << std::hex << "style " << style;
-}
 
 // The display's DPI as Wine gives it to the programs started while this lives.
 class SystemDpi {
@@ -61,13 +47,13 @@ SIZE SizeOf(HWND window) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-TEST(MainWindowAt144Dpi, EveryPlaceScalesByHalfAgain) {
+TEST(MainWindowAt144Dpi, EveryPlaceScalesByHalfAgainAndTheHintLineIsNeverWrapped) {
   const TempFolder data;
   std::unique_ptr<Product> vandrel;
   {
     const SystemDpi dpi(144);
     ASSERT_TRUE(dpi.ready());
-    vandrel = std::make_unique<Product>(Environment{{L"VANDREL_DATA_DIR", data.path().wstring()}});
+    vandrel = std::make_unique<Product>(DataFolderEnvironment(data));
   }
   const HWND main = vandrel->main_window();
   RECT client{};
@@ -87,6 +73,12 @@ TEST(MainWindowAt144Dpi, EveryPlaceScalesByHalfAgain) {
     EXPECT_EQ(SizeOf(button).cx, c.size.cx);
     EXPECT_EQ(SizeOf(button).cy, c.size.cy);
   }
+
+  const HWND hint = FindDescendant(main, {L"Static", std::wstring(kHint)});
+  ASSERT_NE(hint, nullptr);
+  // A word-wrapping static would put "Icon " on a line below the label's one line of height.
+  const auto style = static_cast<DWORD>(GetWindowLongW(hint, GWL_STYLE));
+  EXPECT_EQ(style & SS_TYPEMASK, static_cast<DWORD>(SS_LEFTNOWORDWRAP)) << std::hex << "style " << style;
 }
 
 }  // namespace
