@@ -10,7 +10,7 @@ find_package(CLI11 2.0 CONFIG REQUIRED)
 # A package installed for the compiler in use (natively, or MSYS2's for its own MinGW)
 # declares that compiler's include folder, and is used as it is. A cross build that
 # borrows the host's package (Debian's MinGW build, whose toolchain file points
-# <Package>_DIR at it) gets the host's include folder, /usr/include, which also holds
+# <Package>_DIR at it) gets the host's own include folder, which also holds
 # the host's C library headers: put on the cross compiler's path they would be taken
 # before MinGW's own. There only the package's own folder is copied into the build
 # tree, and only that copy goes on the path.
