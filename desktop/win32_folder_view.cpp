@@ -100,8 +100,8 @@ struct FoundItems {
 
 bool FindItems(IFolderView& view, const std::vector<std::string>& labels, FoundItems& found) {
   int count = 0;
-  if (FAILED(view.ItemCount(SVGIO_ALLVIEW, &count)) || count < 0 || FAILED(view.GetFolder(IID_PPV_ARGS(&found.folder))) ||
-      found.folder == nullptr) {
+  if (FAILED(view.ItemCount(SVGIO_ALLVIEW, &count)) || count < 0 ||
+      FAILED(view.GetFolder(IID_PPV_ARGS(&found.folder))) || found.folder == nullptr) {
     return false;
   }
   // Each name's items, in the folder view's order. One whose name cannot be read is in
@@ -131,7 +131,7 @@ bool FindItems(IFolderView& view, const std::vector<std::string>& labels, FoundI
   return true;
 }
 
-constexpr DWORD kArranging = FWF_AUTOARRANGE | FWF_SNAPTOGRID;
+constexpr DWORD kArranging = DWORD{FWF_AUTOARRANGE} | DWORD{FWF_SNAPTOGRID};
 
 // Sets the folder view's own arrangement flags where it has them to set.
 void SetArranging(IFolderView2* view, DWORD wanted) {
@@ -264,8 +264,8 @@ ShellCommit CommitPositions(IFolderView& view, const ShellHandOver& hand_over) {
     if (!read) result = ShellCommit::NotKept;
     if (read && !same) result = Snapped(view, view2.Get(), points, held) ? ShellCommit::Snapped : ShellCommit::NotKept;
   }
-  SetArranging(view2.Get(),
-               (hand_over.auto_arrange ? FWF_AUTOARRANGE : 0u) | (hand_over.snap_to_grid ? FWF_SNAPTOGRID : 0u));
+  SetArranging(view2.Get(), (hand_over.auto_arrange ? DWORD{FWF_AUTOARRANGE} : 0u) |
+                                (hand_over.snap_to_grid ? DWORD{FWF_SNAPTOGRID} : 0u));
   return result;
 }
 
@@ -327,8 +327,7 @@ struct FolderViewSession::Shared {
   std::atomic<bool> quit{false};
 };
 
-FolderViewSession::FolderViewSession(const Ole32* ole32, std::function<ComPtr<IFolderView>()> find,
-                                     unsigned limit_ms)
+FolderViewSession::FolderViewSession(const Ole32* ole32, std::function<ComPtr<IFolderView>()> find, unsigned limit_ms)
     : shared_(std::make_shared<Shared>(ole32)), limit_ms_(limit_ms) {
   if (ole32 == nullptr || shared_->go == nullptr || shared_->done == nullptr) return;
   shared_->find = std::move(find);
@@ -373,8 +372,8 @@ ShellCommit FolderViewSession::Commit(const ShellHandOver& hand_over) {
 }
 
 std::vector<std::string> FolderViewSession::ParsingNames(const std::vector<std::string>& labels) {
-  auto call = std::make_shared<std::pair<std::vector<std::string>, std::vector<std::string>>>(labels,
-                                                                                               std::vector<std::string>{});
+  auto call = std::make_shared<std::pair<std::vector<std::string>, std::vector<std::string>>>(
+      labels, std::vector<std::string>{});
   if (!Run([call](IFolderView* view) {
         if (view != nullptr) call->second = win32::ParsingNames(*view, call->first);
       })) {

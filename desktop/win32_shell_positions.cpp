@@ -7,7 +7,9 @@
 namespace vandrel {
 namespace {
 
-win32::FolderViewSession* Session(FolderViewHandle handle) { return reinterpret_cast<win32::FolderViewSession*>(handle); }
+win32::FolderViewSession* Session(FolderViewHandle handle) {
+  return reinterpret_cast<win32::FolderViewSession*>(handle);
+}
 
 // Whether the folder view can be the one of `list_view`, without a COM call. The
 // desktop the shell's window list names is the shell's own, in the process that made
@@ -47,8 +49,7 @@ FolderViewHandle Win32DesktopPort::OpenFolderView(WindowHandle list_view) {
     }
     return win32::FindDesktopFolderView(*windows.Get(), defview);
   };
-  return reinterpret_cast<FolderViewHandle>(
-      new win32::FolderViewSession(ole32, std::move(find), answer_limit_ms_));
+  return reinterpret_cast<FolderViewHandle>(new win32::FolderViewSession(ole32, std::move(find), answer_limit_ms_));
 }
 
 ShellCommit Win32DesktopPort::CommitToShell(FolderViewHandle handle, const ShellHandOver& hand_over) {

@@ -51,10 +51,10 @@ class FakeShell : public IShellWindows,
   DWORD flags = 0;  // what SelectAndPositionItems was last given
   LONG offset = 0;  // added to every position handed over, as a shell measuring from elsewhere
   HRESULT select_answer = S_OK;
-  DWORD folder_flags = 0;       // FWF_AUTOARRANGE arranges every item, FWF_SNAPTOGRID snaps to kGrid
-  bool has_view2 = true;        // IFolderView2, through which the flags are set
-  DWORD flags_kept = 0;         // the flags SetCurrentFolderFlags cannot change
-  HANDLE block = nullptr;       // SelectAndPositionItems waits for it
+  DWORD folder_flags = 0;               // FWF_AUTOARRANGE arranges every item, FWF_SNAPTOGRID snaps to kGrid
+  bool has_view2 = true;                // IFolderView2, through which the flags are set
+  DWORD flags_kept = 0;                 // the flags SetCurrentFolderFlags cannot change
+  HANDLE block = nullptr;               // SelectAndPositionItems waits for it
   APTTYPE apartment = APTTYPE_CURRENT;  // of the thread that positioned items
   std::atomic<ULONG> references = 1;
 
@@ -128,7 +128,8 @@ class FakeShell : public IShellWindows,
   HRESULT STDMETHODCALLTYPE SelectAndPositionItems(UINT count, PCUITEMID_CHILD_ARRAY ids, POINT* points,
                                                    DWORD how) override {
     if (block != nullptr) WaitForSingleObject(block, INFINITE);
-    CoGetApartmentType(&apartment, nullptr);
+    APTTYPEQUALIFIER qualifier{};
+    CoGetApartmentType(&apartment, &qualifier);
     ++batches;
     flags = how;
     for (UINT i = 0; i < count && SUCCEEDED(select_answer); ++i) {
@@ -182,8 +183,7 @@ class FakeShell : public IShellWindows,
     }
     if (how != SHGDN_FORPARSING || key > 2) return E_FAIL;
     name->uType = key == 0 ? STRRET_WSTR : key == 1 ? STRRET_OFFSET : STRRET_CSTR;
-    if (key == 0)
-      name->pOleStr = static_cast<wchar_t*>(std::memcpy(CoTaskMemAlloc(sizeof kWide), kWide, sizeof kWide));
+    if (key == 0) name->pOleStr = static_cast<wchar_t*>(std::memcpy(CoTaskMemAlloc(sizeof kWide), kWide, sizeof kWide));
     if (key == 1) name->uOffset = offsetof(Id, name);
     if (key == 2) std::strcpy(name->cStr, "::{645FF040-5081-101B-9F08-00AA002F954E}");
     return S_OK;
@@ -232,11 +232,11 @@ class FakeShell : public IShellWindows,
   NOT_ASKED(GetAttributesOf, UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*)
   NOT_ASKED(GetUIObjectOf, HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**)
   NOT_ASKED(SetNameOf, HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*)
-  // clang-format on
+      // clang-format on
 
- private:
+      private :
 #pragma pack(push, 1)
-  struct Id {
+      struct Id {
     USHORT size;
     int key;
     char name[4];
@@ -411,7 +411,8 @@ TEST(FolderViewSession, CallsFromAThreadOfItsOwnThatAHungShellCannotHoldTheCalle
   }
   EXPECT_EQ(shell.references.load(), 1u);
   {
-    FolderViewSession session(ole32, [] { return ComPtr<IFolderView>(); }, 3000);
+    FolderViewSession session(
+        ole32, [] { return ComPtr<IFolderView>(); }, 3000);
     EXPECT_EQ(session.Commit(hand_over), ShellCommit::Failed);  // a shell whose view cannot be found
   }
 
@@ -424,6 +425,9 @@ TEST(FolderViewSession, CallsFromAThreadOfItsOwnThatAHungShellCannotHoldTheCalle
     Sleep(50);
     DWORD_PTR ignored = 0;
     answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &ignored) != 0;
+    // A caller that waited without a limit fails here rather than hangs.
+    Sleep(2000);
+    SetEvent(shell.block);
   });
   const ULONGLONG start = GetTickCount64();
   ShellCommit first = ShellCommit::Kept;
@@ -441,7 +445,6 @@ TEST(FolderViewSession, CallsFromAThreadOfItsOwnThatAHungShellCannotHoldTheCalle
   EXPECT_LT(took, 1500u);
   EXPECT_TRUE(answered);
   // Released, the call ends on the thread given up on, which lets go of the view.
-  SetEvent(shell.block);
   for (int i = 0; i < 200 && shell.references.load() != 1u; ++i) Sleep(10);
   EXPECT_EQ(shell.references.load(), 1u);
   EXPECT_EQ(shell.batches, 2);
