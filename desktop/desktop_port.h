@@ -184,7 +184,7 @@ class DesktopPort {
   // Since Windows 10 1809 the shell keeps its own record of where the desktop's icons
   // are, and loses positions set through the list view alone whenever the desktop is
   // refreshed. Its folder view is the way into that record. The defaults answer as a
-  // shell without one (an older Windows, Wine, a stand-in), so that a port need not
+  // desktop without one (Wine, a stand-in: no shell window), so that a port need not
   // know of it.
   //
   // The folder view whose window is the parent of `list_view`; 0 when the desktop has

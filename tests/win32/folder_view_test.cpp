@@ -232,17 +232,17 @@ class FakeShell : public IShellWindows,
   NOT_ASKED(GetAttributesOf, UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*)
   NOT_ASKED(GetUIObjectOf, HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**)
   NOT_ASKED(SetNameOf, HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*)
-      // clang-format on
 
-      private :
+ private:
 #pragma pack(push, 1)
-      struct Id {
+  struct Id {
     USHORT size;
     int key;
     char name[4];
     USHORT end;  // the empty identifier that ends a list
   };
 #pragma pack(pop)
+  // clang-format on
   static int IndexOf(PCUITEMID_CHILD id) { return reinterpret_cast<const Id*>(id)->key; }
   template <class I>
   HRESULT Give(I* object, void** out) {
