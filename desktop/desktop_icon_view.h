@@ -84,7 +84,9 @@ class DesktopIconView {
     Change(const Change&) = delete;
     Change& operator=(const Change&) = delete;
     // When the folder view holds other positions than the list view after the hand-over,
-    // the list view's are sent again and one message box says so. Never throws
+    // the list view's are sent again and one message box says so; a shell that could not
+    // be given the positions (it arranges them itself, some icons are not among its items,
+    // its folder view failed) is told of once a session. Never throws
     // ShellNotAnswering: the icons are placed by then, and a shell that stops answering
     // now leaves them where they are.
     void Commit();
