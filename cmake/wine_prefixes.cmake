@@ -1,9 +1,11 @@
 # Every test that runs under Wine gets a prefix inside this build tree unless it names
 # one itself: two checkouts tested at once on one machine then share no wineserver, and
 # neither sees the other's stand-in desktop. The prefixes are made on first use.
-#   vandrel_wine_prefix(FOLDER NAME): the tests FOLDER adds take build/.../NAME.
-function(vandrel_wine_prefix folder name)
-  get_directory_property(tests DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} TESTS)
+#   vandrel_wine_prefix(NAME): the tests the current folder has added so far take
+#   build/.../NAME. Called from that folder: CMake before 3.28 sets no property of a
+#   test defined in another folder.
+function(vandrel_wine_prefix name)
+  get_directory_property(tests TESTS)
   foreach(test IN LISTS tests)
     get_test_property(${test} ENVIRONMENT environment)
     if(environment MATCHES "VANDREL_WINEPREFIX=")
