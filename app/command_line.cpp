@@ -137,7 +137,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     }
     if (monitor->count() > 0) {
       command.monitor = ParseInt32(monitor_text);
-      if (!command.monitor || *command.monitor < 1) return BadUsage("--monitor: " + monitor_text + " is no monitor's number");
+      if (!command.monitor || *command.monitor < 1) {
+        return BadUsage("--monitor: " + monitor_text + " is no monitor's number");
+      }
     }
     if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kTestWindowStep;
     if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kTestWindowRadius;

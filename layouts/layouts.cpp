@@ -128,7 +128,9 @@ std::string Layouts::RestoreOriginal(const Warn& warn) {
 }
 
 std::string Layouts::RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn) {
-  if (!SameDisplay(target.snapshot.display, here) && warn) warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  if (!SameDisplay(target.snapshot.display, here) && warn) {
+    warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  }
   const Snapshot now = TakeSnapshot(desktop_);
   RecordBeforeChange(now);
   return RestoreSnapshot(desktop_, target.snapshot, now).Summary();
