@@ -62,13 +62,13 @@ TEST(MonitorFrame, AFigureLandsOnItsMonitorWhereverTheViewsOriginLies) {
     // What the figure sends measured in its monitor's work area, on one monitor.
     TestDesktop alone(20, ShellLayout::Progman,
                       Rect{0, 0, c.work_area.right - c.work_area.left, c.work_area.bottom - c.work_area.top});
-    arrange::AlignRight(alone.view, 75);
+    arrange::AlignBottom(alone.view, 75);
 
     TestDesktop d(20);
     Arrange(d, c.monitors, c.origin);
     {
       const DesktopIconView::OnMonitor on(d.view, c.choice);
-      arrange::AlignRight(d.view, 75);
+      arrange::AlignBottom(d.view, 75);
     }
     EXPECT_EQ(d.placements(), Shifted(alone.placements(), c.shift));
   }
