@@ -1,7 +1,8 @@
 // Two monitors under Wine (tools/run-in-xephyr): the primary, 640 x 480 at (0, 0), and a
 // second one of 800 x 600 left of it, at (-800, 0); the stand-in's view covers both, so
 // its (0, 0) lies at (-800, 0) on the screen. Every figure of the main window is run
-// with the window on each monitor in one start of the product, the command line with and
+// with the window on each monitor in one start of the product, then one of the test
+// window with it on the other monitor than the main window; the command line with and
 // without --monitor, `vandrel monitors`, and a layout spread over both monitors saved and
 // restored. Positions are read back from the stand-in's list view and compared with what
 // the same figure lays out on the in-memory desktop of that monitor's size, moved into
@@ -26,6 +27,7 @@
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
+#include "test_bench.h"
 
 namespace vandrel::e2e {
 namespace {
@@ -69,13 +71,13 @@ const Figure kFigures[] = {
 // Where `figure` leaves the icons on a monitor of `size` whose corner lies `shift` from
 // the view's origin: laid out on the in-memory desktop of that size, then moved, cut to
 // 16 bits as the view reads a position.
-std::vector<Position> Expected(const Figure& figure, SIZE size, POINT shift) {
+std::vector<Position> Expected(const Figure& figure, SIZE size, POINT shift,
+                               int step = GetSystemMetrics(SM_CYICONSPACING)) {
   InMemoryDesktop shell(kIcons);
   shell.SetWorkArea(Rect{0, 0, size.cx, size.cy});
-  const int spacing = GetSystemMetrics(SM_CYICONSPACING);
-  shell.SetMetric(SystemMetric::IconSpacingY, spacing);
+  shell.SetMetric(SystemMetric::IconSpacingY, GetSystemMetrics(SM_CYICONSPACING));
   DesktopIconView view(shell);
-  figure.run(view, spacing);
+  figure.run(view, step);
   std::vector<Position> out;
   for (const DesktopIcon& icon : shell.icons()) {
     out.push_back({static_cast<std::int16_t>(icon.x + shift.x), static_cast<std::int16_t>(icon.y + shift.y)});
@@ -132,7 +134,7 @@ TEST_F(TwoMonitors, TheViewCoversBothAndEachMainWindowFigureLandsOnTheWindowsMon
   const POINT origin = ViewOrigin();
   ASSERT_EQ(origin.x, -800);
   ASSERT_EQ(origin.y, 0);
-  const Product product(environment());
+  Product product(environment());
   const struct {
     const char* what;
     RECT monitor;
@@ -154,6 +156,17 @@ TEST_F(TwoMonitors, TheViewCoversBothAndEachMainWindowFigureLandsOnTheWindowsMon
       previous = &figure;
     }
   }
+
+  // The test window's figures go where it lies too: its "alignRight", AlignRight(77),
+  // with the window on the left monitor and the main window on the primary.
+  ASSERT_TRUE(SetWindowPos(product.main_window(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  const TestBench bench(product.process().id());
+  bench.Show();
+  ASSERT_TRUE(SetWindowPos(bench.window(), nullptr, kLeft.left + 10, kLeft.top + 10, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  Scatter();
+  bench.Click(L"alignRight");
+  EXPECT_EQ(view().Positions(), Expected(kFigures[1], {800, 600}, {kLeft.left - origin.x, kLeft.top - origin.y}, 77));
 }
 
 TEST_F(TwoMonitors, TheCommandLineUsesThePrimaryOrTheMonitorNamed) {
