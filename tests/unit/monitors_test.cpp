@@ -121,8 +121,6 @@ TEST(Monitors, TheCommandLineNamesAMonitorByItsNumber) {
   for (const char* bad : {"0", "-1", "x", "1.5"}) {
     EXPECT_EQ(parse({"figure", "left", "--monitor", bad}).exit_status, cli::kBadUsage) << bad;
   }
-  EXPECT_EQ(layouts::MonitorLine(2, kLeft), "2\t800x600\tat -800,0\twork area 800x600 at -800,0\t120 dpi");
-  EXPECT_EQ(layouts::MonitorLine(1, kPrimary), "1\t640x480\tat 0,0\twork area 640x450 at 0,0\t96 dpi\tprimary");
 }
 
 }  // namespace
