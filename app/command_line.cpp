@@ -81,6 +81,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
                           ->type_name("N");
   CLI::Option* radius = figure->add_option("--radius", radius_text, "Radius of the circle or outer ring, in pixels")
                             ->type_name("R");
+  std::string monitor_text;
+  CLI::Option* monitor =
+      figure->add_option("--monitor", monitor_text, "The monitor to lay it on (vandrel monitors); default: the primary")
+          ->type_name("N");
+  CLI::App* monitors = app.add_subcommand("monitors", "One line per monitor: number, size, position, work area, DPI");
 
   // Last: a subcommand takes its parent's footer when it is made.
   app.footer(kFooter);
@@ -110,6 +115,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::ListLayouts;
   } else if (*undo) {
     command.action = Action::Undo;
+  } else if (*monitors) {
+    command.action = Action::ListMonitors;
   } else {
     const FigureRow* found = FigureNamed(figure_name);
     if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");
@@ -127,6 +134,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
       if (!takes_radius) return BadUsage("--radius: the figure " + figure_name + " takes no radius");
       command.radius = ParseInt32(radius_text);
       if (!command.radius) return BadUsage("--radius: " + radius_text + " is not a whole number of pixels");
+    }
+    if (monitor->count() > 0) {
+      command.monitor = ParseInt32(monitor_text);
+      if (!command.monitor || *command.monitor < 1) {
+        return BadUsage("--monitor: " + monitor_text + " is no monitor's number");
+      }
     }
     if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kTestWindowStep;
     if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kTestWindowRadius;

@@ -13,7 +13,7 @@
 
 namespace vandrel::cli {
 
-enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure };
+enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure, ListMonitors };
 
 enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk, Rings, RedLabels };
 
@@ -47,6 +47,7 @@ struct Command {
   Figure figure = Figure::Left;
   std::optional<std::int32_t> step;
   std::optional<std::int32_t> radius;
+  std::optional<std::int32_t> monitor;  // --monitor; left out: the primary
 };
 
 // The outcome of reading the arguments: a command to run, or text to print and an exit

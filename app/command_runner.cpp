@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/command_line.h"
 #include "app/figure_arguments.h"
@@ -20,6 +21,7 @@
 #include "app/figure_host.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "layouts/display_match.h"
 #include "layouts/layouts.h"
 
 namespace vandrel::cli {
@@ -37,6 +39,14 @@ class PrintingPort : public Win32DesktopPort {
   StandardStreams& streams_;
 };
 
+// A --monitor that names none of the monitors: bad usage, as a malformed number is.
+class UnknownMonitor : public std::runtime_error {
+ public:
+  explicit UnknownMonitor(std::int32_t number)
+      : std::runtime_error("--monitor: there is no monitor " + std::to_string(number) +
+                           "; \"vandrel monitors\" lists them") {}
+};
+
 // Every figure of both windows, from the one implementation they share.
 class CommandLineFigures : public FigureHost {
  public:
@@ -48,10 +58,14 @@ class CommandLineFigures : public FigureHost {
 };
 
 void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layouts& layouts) {
+  if (command.monitor && static_cast<std::size_t>(*command.monitor) > desktop.ReadMonitors().size()) {
+    throw UnknownMonitor(*command.monitor);
+  }
   // A window's figure that finds no desktop view places nothing and says nothing; a
   // script that asked for a figure must learn that none was laid out.
   if (desktop.GetDesktopListView() == 0) throw layouts::NoDesktopView();
   CommandLineFigures host(desktop);
+  if (command.monitor) host.set_monitor(*command.monitor);
   host.set_before_change([&layouts, &desktop]() noexcept {
     layouts.BeforeChange();
     // Then what the main window does when it is shown, before any of its figures can
@@ -148,6 +162,11 @@ void Run(const Command& command, StandardStreams& streams) {
     case Action::Figure:
       RunFigure(command, desktop, layouts);
       break;
+    case Action::ListMonitors: {
+      const std::vector<Monitor> monitors = desktop.ReadMonitors();
+      for (std::size_t i = 0; i < monitors.size(); ++i) streams.Out(layouts::MonitorLine(i + 1, monitors[i]) + "\n");
+      break;
+    }
   }
 }
 
@@ -170,6 +189,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
     if (!parsed.command) return parsed.exit_status;
     Run(*parsed.command, streams);
     return 0;
+  } catch (const UnknownMonitor& e) {
+    streams.Err(OneLine(e.what()));
+    return kBadUsage;
   } catch (const UserError& e) {
     streams.Err(OneLine(ToUtf8(e.text())));
   } catch (const std::exception& e) {

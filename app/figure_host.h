@@ -25,6 +25,10 @@ class FigureHost {
   // what it is about to change can be put back. It must not throw: a figure runs
   // whatever becomes of its snapshot.
   void set_before_change(std::function<void()> before_change) { before_change_ = std::move(before_change); }
+  // The monitor the figures go to: the one that holds the larger part of `window` (the
+  // windows' own), or monitor `number` (the command line's; 1, the primary, by default).
+  void set_monitor_window(WindowHandle window) { monitor_.window = window; }
+  void set_monitor(std::int32_t number) { monitor_ = {number, 0}; }
 
   WindowHandle GetDesktopListView() { return desktop_.GetDesktopListView(); }
   void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
@@ -62,11 +66,16 @@ class FigureHost {
   void Change(Figure&& figure) {
     BeforeChange();
     DesktopIconView::Change change(desktop_);
-    figure();
+    {
+      // Closed before the hand-over: what that sends is in the view's own coordinates.
+      const DesktopIconView::OnMonitor on_monitor(desktop_, monitor_);
+      figure();
+    }
     change.Commit();
   }
 
   std::function<void()> before_change_;
+  DesktopIconView::MonitorChoice monitor_;
 };
 
 }  // namespace vandrel

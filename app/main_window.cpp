@@ -109,6 +109,7 @@ LRESULT CALLBACK FocusableLabelProc(HWND label, UINT message, WPARAM wparam, LPA
 TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : ui::Form(app), FigureHost(desktop) {
   ui::RegisterContainerClasses(app.instance());
   Create(kWindowClass, kCaption, kStyle, 0, kClientArea, Frame::ClientArea);
+  set_monitor_window(reinterpret_cast<WindowHandle>(handle()));
 }
 
 // The window goes before the fonts and the image list its controls use.

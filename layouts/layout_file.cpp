@@ -112,7 +112,20 @@ Rect ReadRect(const json& object, std::string_view parent, const char* key) {
               Integer<std::int32_t>(r, where, "right"), Integer<std::int32_t>(r, where, "bottom")};
 }
 
-DisplayConfiguration ReadDisplay(const json& doc) {
+std::vector<Monitor> ReadMonitorList(const json& display) {
+  const json& list = Member(display, "display", "monitor_list");
+  if (!list.is_array()) Refuse("display.monitor_list is not an array");
+  std::vector<Monitor> monitors;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string where = "display.monitor_list[" + std::to_string(i) + "]";
+    if (!list[i].is_object()) Refuse(where + " is not an object");
+    monitors.push_back(Monitor{ReadRect(list[i], where, "area"), ReadRect(list[i], where, "work_area"),
+                               Integer<std::uint32_t>(list[i], where, "dpi"), Boolean(list[i], where, "primary")});
+  }
+  return monitors;
+}
+
+DisplayConfiguration ReadDisplay(const json& doc, bool with_monitors) {
   const json& d = ObjectMember(doc, "", "display");
   DisplayConfiguration display;
   display.work_area = ReadRect(d, "display", "work_area");
@@ -120,6 +133,7 @@ DisplayConfiguration ReadDisplay(const json& doc) {
   display.screen_height = Integer<std::int32_t>(d, "display", "screen_height");
   display.dpi = Integer<std::uint32_t>(d, "display", "dpi");
   display.monitors = Integer<std::int32_t>(d, "display", "monitors");
+  if (with_monitors) display.monitor_list = ReadMonitorList(d);
   return display;
 }
 
@@ -191,7 +205,7 @@ std::string FormatLayout(const LayoutRecord& record) {
   const Snapshot& s = record.snapshot;
   ordered_json head = {
       {"format", kFormatName},
-      {"version", kFormatVersion},
+      {"version", s.positions_in_view ? kViewPositionsVersion : kFormatVersion},
       {"name", record.name},
       {"original", record.original},
       {"taken_at", s.taken_at},
@@ -207,6 +221,14 @@ std::string FormatLayout(const LayoutRecord& record) {
         {"text_colour", s.view.text_colour},
         {"background_colour", s.view.background_colour}}},
   };
+  if (!s.positions_in_view) {
+    ordered_json monitors = ordered_json::array();
+    for (const Monitor& m : s.display.monitor_list) {
+      monitors.push_back(
+          {{"area", RectJson(m.area)}, {"work_area", RectJson(m.work_area)}, {"dpi", m.dpi}, {"primary", m.primary}});
+    }
+    head["display"]["monitor_list"] = std::move(monitors);
+  }
   // Indented, but one line per icon: readable, and a third of the size of every
   // member on its own line.
   std::string text = Dump(head, 1);
@@ -254,15 +276,18 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
       Refuse("it is not a Vandrel layout (no \"format\": \"" + std::string(kFormatName) + "\")");
     }
     const auto version = doc.find("version");
-    if (version == doc.end() || !version->is_number_integer() || *version != kFormatVersion) {
+    const bool view_positions = version != doc.end() && *version == kViewPositionsVersion;
+    if (version == doc.end() || !version->is_number_integer() || (*version != kFormatVersion && !view_positions)) {
       Refuse("it is of another version (" + (version == doc.end() ? std::string("none") : Shown(*version)) +
-             "); this Vandrel reads version " + std::to_string(kFormatVersion));
+             "); this Vandrel reads versions " + std::to_string(kViewPositionsVersion) + " and " +
+             std::to_string(kFormatVersion));
     }
     LayoutRecord record;
     record.name = Text(doc, "", "name");
     record.original = Boolean(doc, "", "original");
     record.snapshot.taken_at = Integer<std::int64_t>(doc, "", "taken_at");
-    record.snapshot.display = ReadDisplay(doc);
+    record.snapshot.display = ReadDisplay(doc, !view_positions);
+    record.snapshot.positions_in_view = view_positions;
     record.snapshot.view = ReadView(doc);
     record.snapshot.icons = ReadIcons(doc);
     return record;

@@ -15,7 +15,10 @@
 namespace vandrel::layouts {
 
 inline constexpr char kFormatName[] = "vandrel-layout";
-inline constexpr int kFormatVersion = 1;
+// Version 2 keeps screen coordinates and every monitor; version 1 files, which keep the
+// view's coordinates and no monitors, are still read (and written back as they were).
+inline constexpr int kFormatVersion = 2;
+inline constexpr int kViewPositionsVersion = 1;
 // Far above any real desktop (5,000 icons with long labels stay under 2 MB).
 inline constexpr std::size_t kMaxFileBytes = 8u << 20;
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+#include "layouts/display_match.h"
+
 namespace vandrel::layouts {
 namespace {
 
@@ -29,7 +31,7 @@ std::optional<LayoutSummary> FirstOriginal(const std::vector<LayoutSummary>& lay
                                            const DisplayConfiguration* display) {
   const LayoutSummary* first = nullptr;
   for (const LayoutSummary& layout : layouts) {
-    if (!layout.original || (display && layout.display != *display)) continue;
+    if (!layout.original || (display && !SameDisplay(layout.display, *display))) continue;
     if (!first || Newer(*first, layout)) first = &layout;
   }
   if (!first) return std::nullopt;
@@ -61,7 +63,7 @@ void Layouts::RecordBeforeChange(const Snapshot& now) noexcept {
 }
 
 void Layouts::KeepOriginal(const Snapshot& now) {
-  if (original_known_ == now.display) return;
+  if (original_known_ && SameDisplay(*original_known_, now.display)) return;
   if (!FirstOriginal(store_.List(kOriginalName), &now.display)) {
     // "original" may be another display's original or a layout of the user's: never
     // replaced, the next free "original N" is taken instead.
@@ -99,7 +101,7 @@ std::string Layouts::Restore(const std::optional<std::string>& name, const Warn&
   const DisplayConfiguration here = desktop_.ReadDisplay();
   std::optional<LayoutSummary> newest;
   for (LayoutSummary& layout : store_.List()) {
-    if (layout.display == here && (!newest || Newer(layout, *newest))) newest = std::move(layout);
+    if (SameDisplay(layout.display, here) && (!newest || Newer(layout, *newest))) newest = std::move(layout);
   }
   if (!newest) throw LayoutNameError("There is no layout saved for this display (" + Describe(here) + ").");
   return RestoreRecord(store_.Load(newest->name), here, warn);
@@ -119,14 +121,16 @@ std::string Layouts::RestoreOriginal(const Warn& warn) {
   }
   if (!target) throw LayoutNameError("There is no original layout yet: Vandrel has not changed this desktop.");
   // Of another display, RestoreRecord says so itself.
-  if (target->snapshot.display == here && warn) {
+  if (SameDisplay(target->snapshot.display, here) && warn) {
     warn("Vandrel has no original of this display; restoring the layout " + Quoted(target->name) + " instead.");
   }
   return RestoreRecord(*target, here, warn);
 }
 
 std::string Layouts::RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn) {
-  if (target.snapshot.display != here && warn) warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  if (!SameDisplay(target.snapshot.display, here) && warn) {
+    warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  }
   const Snapshot now = TakeSnapshot(desktop_);
   RecordBeforeChange(now);
   return RestoreSnapshot(desktop_, target.snapshot, now).Summary();
@@ -141,8 +145,8 @@ std::vector<LayoutSummary> Layouts::List() {
   const DisplayConfiguration here = desktop_.ReadDisplay();
   std::vector<LayoutSummary> layouts = store_.List();
   std::sort(layouts.begin(), layouts.end(), [&](const LayoutSummary& a, const LayoutSummary& b) {
-    const bool a_here = a.display == here;
-    const bool b_here = b.display == here;
+    const bool a_here = SameDisplay(a.display, here);
+    const bool b_here = SameDisplay(b.display, here);
     if (a_here != b_here) return a_here;
     return Newer(a, b);
   });
@@ -150,6 +154,9 @@ std::vector<LayoutSummary> Layouts::List() {
 }
 
 std::string Layouts::Describe(const DisplayConfiguration& display) {
+  if (display.monitor_list.size() > 1) {
+    return DescribeMonitors(display.monitor_list) + " at " + std::to_string(display.dpi) + " dpi";
+  }
   const Rect& area = display.work_area;
   const std::int64_t width = std::int64_t{area.right} - area.left;
   const std::int64_t height = std::int64_t{area.bottom} - area.top;

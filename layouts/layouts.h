@@ -47,7 +47,8 @@ class Layouts {
   void Delete(const std::string& name);
   // Those of the current display configuration first, newest first within each part.
   std::vector<LayoutSummary> List();
-  // "1024x738 at 96 dpi, 1 monitor": the work area's size.
+  // "1024x738 at 96 dpi, 1 monitor": the work area's size; with several monitors
+  // "640x480 + 800x600 left at 96 dpi", the monitors' sizes.
   static std::string Describe(const DisplayConfiguration& display);
 
  private:

@@ -73,8 +73,8 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {"PK\x03\x04 zip", "is not JSON"},
       {"[1, 2]", "not a Vandrel layout"},
       {with("vandrel-layout", "other-layout"), "not a Vandrel layout"},
-      {with("\"version\": 1", "\"version\": 2"), "another version (2)"},
-      {with("\"version\": 1", "\"version\": \"1\""), "another version"},
+      {with("\"version\": 2", "\"version\": 3"), "another version (3)"},
+      {with("\"version\": 2", "\"version\": \"1\""), "another version"},
       {with("\"dpi\": 144", "\"dpi\": -1"), "display.dpi is out of range"},
       {with("\"dpi\": 144", "\"dpi\": 1.5"), "display.dpi is not an integer"},
       {with("\"x\":10", "\"x\":2147483648"), "icons[0].x is out of range"},
@@ -87,11 +87,11 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {with("\"icons\": [", "\"icons\": {\"a\": [") + "}", "icons is not an array"},
       {std::string(kMaxFileBytes + 1, ' '), "larger than 8 MB"},
       // Hostile nesting, wherever it is, must neither crash nor be shown whole.
-      {with("\"version\": 1", "\"version\": " + Nested(100000)), "more than 64 levels deep"},
+      {with("\"version\": 2", "\"version\": " + Nested(100000)), "more than 64 levels deep"},
       {with("\"name\"", "\"later\": " + Nested(100000) + ", \"name\""), "more than 64 levels deep"},
       {with("\"icons\": [", "\"icons\": [" + Nested(100000) + ","), "more than 64 levels deep"},
-      {with("\"version\": 1", "\"version\": [[1]]"), "another version (array)"},
-      {with("\"version\": 1", "\"version\": \"" + Repeated("桌", 1000) + "\""), "another version (\"桌桌"},
+      {with("\"version\": 2", "\"version\": [[1]]"), "another version (array)"},
+      {with("\"version\": 2", "\"version\": \"" + Repeated("桌", 1000) + "\""), "another version (\"桌桌"},
   };
   for (const auto& c : cases) {
     try {
