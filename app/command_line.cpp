@@ -86,6 +86,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
       figure->add_option("--monitor", monitor_text, "The monitor to lay it on (vandrel monitors); default: the primary")
           ->type_name("N");
   CLI::App* monitors = app.add_subcommand("monitors", "One line per monitor: number, size, position, work area, DPI");
+  CLI::App* doctor = app.add_subcommand("doctor", "What a bug report needs: the system, the desktop view, the data");
 
   // Last: a subcommand takes its parent's footer when it is made.
   app.footer(kFooter);
@@ -117,6 +118,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::Undo;
   } else if (*monitors) {
     command.action = Action::ListMonitors;
+  } else if (*doctor) {
+    command.action = Action::Doctor;
   } else {
     const FigureRow* found = FigureNamed(figure_name);
     if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");

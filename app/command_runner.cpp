@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/figure_arguments.h"
 #include "app/data_folder.h"
+#include "app/doctor.h"
 #include "app/error_text.h"
 #include "app/program_name.h"
 #include "app/standard_streams.h"
@@ -134,7 +135,7 @@ std::string ListLine(const layouts::LayoutSummary& layout) {
   return line;
 }
 
-void Run(const Command& command, StandardStreams& streams) {
+void Run(const Command& command, StandardStreams& streams, std::string_view version) {
   layouts::LayoutStore store(DataFolder());
   PrintingPort port(streams);
   DesktopIconView desktop(port);
@@ -167,6 +168,9 @@ void Run(const Command& command, StandardStreams& streams) {
       for (std::size_t i = 0; i < monitors.size(); ++i) streams.Out(layouts::MonitorLine(i + 1, monitors[i]) + "\n");
       break;
     }
+    case Action::Doctor:
+      RunDoctor(streams, desktop, port, version);
+      break;
   }
 }
 
@@ -187,7 +191,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
     streams.Out(parsed.output);
     streams.Err(parsed.error);
     if (!parsed.command) return parsed.exit_status;
-    Run(*parsed.command, streams);
+    Run(*parsed.command, streams, version);
     return 0;
   } catch (const UnknownMonitor& e) {
     streams.Err(OneLine(e.what()));
