@@ -17,6 +17,7 @@
 #include "app/doctor.h"
 #include "app/error_text.h"
 #include "app/program_name.h"
+#include "app/shell32.h"
 #include "app/standard_streams.h"
 #include "app/wide_text.h"
 #include "app/figure_host.h"
@@ -213,7 +214,8 @@ std::vector<std::string> ProcessArguments() {
   // The arguments by the usual rules, after a stand-in name that splits plainly.
   const std::wstring line = L"vandrel " + std::wstring(rest);
   int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+  const auto split = shell32::Entry<decltype(&CommandLineToArgvW)>("CommandLineToArgvW");
+  LPWSTR* arguments = split != nullptr ? split(line.c_str(), &count) : nullptr;
   if (arguments == nullptr) return out;
   for (int i = 1; i < count; ++i) out.push_back(ToUtf8(std::wstring_view(arguments[i])));
   LocalFree(arguments);

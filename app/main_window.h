@@ -54,6 +54,8 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   bool TranslateKey(const MSG& message) override;
   void BuildTabImages();
   void ShowActivePage();
+  void MakeAboutPage();
+  void RunPendingFormShow();
   void SelectPage(int page);
   void OnCommand(int id, int code);
   bool Checked(int radio) const;
@@ -72,6 +74,7 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   // of selection, and runs nothing.
   int selected_ = 0;
   LayoutMenu* layout_menu_ = nullptr;
+  bool form_show_pending_ = false;
 };
 
 }  // namespace vandrel
