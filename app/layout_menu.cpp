@@ -35,10 +35,12 @@ LayoutMenu::LayoutMenu(Application& app, HWND window, DesktopIconView& desktop, 
               L"Restore &layout");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kSave, L"Sa&ve layout...");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kRestoreOriginal, L"Restore &original layout");
+  InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kRedo, L"&Redo\tCtrl+Y");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kUndo, L"&Undo\tCtrl+Z");
 
-  ACCEL undo{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kUndo)};
-  accelerators_ = CreateAcceleratorTableW(&undo, 1);
+  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kUndo)},
+                  {FVIRTKEY | FCONTROL, 'Y', static_cast<WORD>(kRedo)}};
+  accelerators_ = CreateAcceleratorTableW(keys, 2);
 }
 
 LayoutMenu::~LayoutMenu() {
@@ -87,13 +89,31 @@ void LayoutMenu::FillRestoreMenu() {
 
 bool LayoutMenu::Run(UINT command) {
   const auto warn = [this](std::string_view line) { Warn(line); };
-  if (command == kUndo) {
-    app_.Handle(window_, [this] { Show(layouts_.Undo()); });
+  if (command == kUndo || command == kRedo) {
+    app_.Handle(window_, [this, command] {
+      try {
+        Show(command == kUndo ? layouts_.Undo() : layouts_.Redo());
+      } catch (const layouts::ChangeDeclined&) {
+      }
+    });
   } else if (command == kRestoreOriginal) {
-    app_.Handle(window_, [this, &warn] { Show(layouts_.RestoreOriginal(warn)); });
+    app_.Handle(window_, [this, &warn] {
+      try {
+        Show(layouts_.RestoreOriginal(warn));
+      } catch (const layouts::ChangeDeclined&) {
+      }
+    });
   } else if (command == kSave) {
     app_.Handle(window_, [this] {
-      if (const std::optional<std::string> name = AskLayoutName(app_.instance(), window_)) Show(layouts_.Save(*name));
+      const std::optional<std::string> name = AskLayoutName(app_.instance(), window_);
+      if (!name) return;
+      bool replace = false;
+      if (layouts_.store().Exists(*name)) {
+        const std::wstring question = WideFromUtf8("Replace the layout " + *name + "?");
+        if (ShowModalBox(window_, question.c_str(), Application::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+        replace = true;
+      }
+      Show(layouts_.Save(*name, replace));
     });
   } else if (command >= kRestoreFirst && command < kRestoreFirst + kRestoreStep * kRestoreLimit &&
              (command - kRestoreFirst) % kRestoreStep == 0) {
@@ -105,7 +125,10 @@ bool LayoutMenu::Run(UINT command) {
         names.emplace();
         for (const layouts::LayoutSummary& layout : layouts_.List()) names->push_back(layout.name);
       }
-      if (index < names->size()) Show(layouts_.Restore((*names)[index], warn));
+      try {
+        if (index < names->size()) Show(layouts_.Restore((*names)[index], warn));
+      } catch (const layouts::ChangeDeclined&) {
+      }
     });
   } else {
     return false;
