@@ -321,7 +321,11 @@ void WriteLayoutFile(const fs::path& path, const LayoutRecord& record) {
 
 std::string PathText(const fs::path& path) {
   const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  std::string shown(text.begin(), text.end());
+  // The prefix that lets Windows take long paths means nothing to a reader.
+  if (shown.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + shown.substr(8);
+  if (shown.rfind("\\\\?\\", 0) == 0) return shown.substr(4);
+  return shown;
 }
 
 }  // namespace vandrel::layouts
