@@ -82,9 +82,9 @@ int wmain() {
   // closed only by this program's end, and takes the child along then.
   HANDLE child_job = job ? JobThatEndsWithUs() : nullptr;
   PROCESS_INFORMATION child{};
-  if (program.empty() || !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
-                                         child_job != nullptr ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup,
-                                         &child)) {
+  if (program.empty() ||
+      !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
+                      child_job != nullptr ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &child)) {
     SayCannotStart(GetLastError());
     return 1;
   }

@@ -17,9 +17,9 @@
 #include "app/layout_menu.h"
 #include "app/main_window.h"
 #include "app/wide_text.h"
-#include "desktop/win32_modal_box.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "desktop/win32_modal_box.h"
 #include "layouts/layout_store.h"
 #include "layouts/layouts.h"
 #include "testwin/test_window.h"
@@ -36,8 +36,8 @@ namespace {
 
 // The box of a change that would keep no undo copy: Yes goes on without one.
 bool AskWithoutUndo(HWND owner, const std::string& reason) {
-  const std::wstring text = vandrel::WideFromUtf8("Vandrel cannot keep an undo copy of the icons: " + reason +
-                                                  ". Lay them out anyway?");
+  const std::wstring text =
+      vandrel::WideFromUtf8("Vandrel cannot keep an undo copy of the icons: " + reason + ". Lay them out anyway?");
   return vandrel::ShowModalBox(owner, text.c_str(), vandrel::Application::kTitle,
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

@@ -18,8 +18,8 @@ class FileLock : public ChangeLock {
   FileLock() {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    const std::string path = (error ? std::string("/tmp") : folder.string()) + "/vandrel-change-" +
-                             std::to_string(getuid()) + ".lock";
+    const std::string path =
+        (error ? std::string("/tmp") : folder.string()) + "/vandrel-change-" + std::to_string(getuid()) + ".lock";
     fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   }
   ~FileLock() override {

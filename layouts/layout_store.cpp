@@ -299,8 +299,8 @@ std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
       const LayoutRecord record = ReadLayoutFile(path);
       if (!CheckNameText(record.name).empty()) continue;
       if (FileStem(record.name) != stem && LegacyStem(record.name) != stem) continue;
-      layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display,
-                                      record.snapshot.taken_at, record.snapshot.icons.size(), record.sequence});
+      layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display, record.snapshot.taken_at,
+                                      record.snapshot.icons.size(), record.sequence});
     } catch (const LayoutFileError&) {
       // Left out here; loading it by name says what is wrong with it.
     }

@@ -43,8 +43,8 @@ std::optional<LayoutSummary> FirstOriginal(const std::vector<LayoutSummary>& lay
 // the library's own wording.
 std::string StorageReason(const std::filesystem::filesystem_error& e) {
   std::string reason = e.code().message();
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == '\n' || reason.back() == '\r' ||
-                             reason.back() == ' ')) {
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
     reason.pop_back();
   }
   if (e.path1().empty()) return reason;

@@ -45,9 +45,8 @@ std::wstring Nfc(const std::wstring& text) {
 
 std::wstring Mapped(const std::wstring& text, DWORD flags) {
   if (text.empty()) return text;
-  const int length =
-      LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                    nullptr, 0);
+  const int length = LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr, 0);
   if (length <= 0) return text;
   std::wstring out(static_cast<std::size_t>(length), L'\0');
   if (LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text.data(), static_cast<int>(text.size()), out.data(), length,

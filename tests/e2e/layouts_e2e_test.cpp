@@ -14,8 +14,8 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 

@@ -199,7 +199,9 @@ TEST(Save, TheOriginalsNamesAreKeptAndALayoutIsReplacedOnlyWhenAsked) {
       EXPECT_NE(std::string(e.what()).find("kept for the originals"), std::string::npos) << e.what();
     }
   }
-  for (const char* name : {"originals", "original 0", "my original", "original 2b"}) EXPECT_NO_THROW(b.layouts.Save(name));
+  for (const char* name : {"originals", "original 0", "my original", "original 2b"}) {
+    EXPECT_NO_THROW(b.layouts.Save(name));
+  }
   EXPECT_FALSE(b.store.Exists("original"));
 
   b.layouts.Save("work");
@@ -358,8 +360,7 @@ TEST(Layouts, NoUndoCopyNoChangeUnlessTheUserSaysSo) {
         });
       }
       FigureHost host(b.d.view);
-      host.set_before_change(
-          [&] { return std::make_shared<Layouts::Hold>(b.layouts.BeginChange()); });
+      host.set_before_change([&] { return std::make_shared<Layouts::Hold>(b.layouts.BeginChange()); });
       bool declined = false;
       {
         FileRoom room(c.file_room);
