@@ -18,6 +18,17 @@ std::wstring MenuText(const std::string& utf8) {
   return text;
 }
 
+// The user's No to a change without an undo copy: nothing moved, and nothing more to say.
+template <class Handler>
+auto Declinable(Handler handler) {
+  return [handler] {
+    try {
+      handler();
+    } catch (const layouts::ChangeDeclined&) {
+    }
+  };
+}
+
 void Clear(HMENU menu) {
   while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
 }
@@ -90,19 +101,9 @@ void LayoutMenu::FillRestoreMenu() {
 bool LayoutMenu::Run(UINT command) {
   const auto warn = [this](std::string_view line) { Warn(line); };
   if (command == kUndo || command == kRedo) {
-    app_.Handle(window_, [this, command] {
-      try {
-        Show(command == kUndo ? layouts_.Undo() : layouts_.Redo());
-      } catch (const layouts::ChangeDeclined&) {
-      }
-    });
+    app_.Handle(window_, Declinable([this, command] { Show(command == kUndo ? layouts_.Undo() : layouts_.Redo()); }));
   } else if (command == kRestoreOriginal) {
-    app_.Handle(window_, [this, &warn] {
-      try {
-        Show(layouts_.RestoreOriginal(warn));
-      } catch (const layouts::ChangeDeclined&) {
-      }
-    });
+    app_.Handle(window_, Declinable([this, &warn] { Show(layouts_.RestoreOriginal(warn)); }));
   } else if (command == kSave) {
     app_.Handle(window_, [this] {
       const std::optional<std::string> name = AskLayoutName(app_.instance(), window_);
@@ -118,18 +119,15 @@ bool LayoutMenu::Run(UINT command) {
   } else if (command >= kRestoreFirst && command < kRestoreFirst + kRestoreStep * kRestoreLimit &&
              (command - kRestoreFirst) % kRestoreStep == 0) {
     const std::size_t index = (command - kRestoreFirst) / kRestoreStep;
-    app_.Handle(window_, [this, index, &warn] {
+    app_.Handle(window_, Declinable([this, index, &warn] {
       std::optional<std::vector<std::string>> names = std::move(shown_names_);
       shown_names_.reset();
       if (!names) {
         names.emplace();
         for (const layouts::LayoutSummary& layout : layouts_.List()) names->push_back(layout.name);
       }
-      try {
-        if (index < names->size()) Show(layouts_.Restore((*names)[index], warn));
-      } catch (const layouts::ChangeDeclined&) {
-      }
-    });
+      if (index < names->size()) Show(layouts_.Restore((*names)[index], warn));
+    }));
   } else {
     return false;
   }
