@@ -16,7 +16,10 @@ constexpr char kFooter[] =
     "Figures: left, right, top, bottom (--step, default: the system's icon spacing), sine, cosine,\n"
     "circle (--radius; without it the main window's circle), cross, walk (--step, default 77),\n"
     "rings (--radius, default 350), red-labels.\n"
-    "Every figure, and every restore, can be taken back with \"vandrel undo\".\n"
+    "Every figure, and every restore, can be taken back with \"vandrel undo\", and an undo with \"vandrel redo\".\n"
+    "Where no undo copy can be kept, a change is refused unless --no-undo is given;\n"
+    "\"vandrel --no-undo\" alone opens the window keeping no undo copies.\n"
+    "The names \"original\" and \"original N\" are kept for the originals Vandrel saves.\n"
     "Layouts live in %LOCALAPPDATA%\\Vandrel, or in the folder VANDREL_DATA_DIR names.\n"
     "Exit status: 0 done, 1 failed (the reason on stderr), 2 bad usage.";
 
@@ -56,18 +59,25 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   std::string name;
   CLI::App* layout = app.add_subcommand("layout", "Save, restore, list or delete a named layout of the icons");
   layout->require_subcommand(1);
-  CLI::App* save =
-      layout->add_subcommand("save", "Save where the icons are now under NAME (replacing a layout of that name)");
+  bool no_undo = false;
+  bool replace = false;
+  constexpr char kNoUndoHelp[] = "Change the icons even where no undo copy can be kept, and keep none";
+  CLI::App* save = layout->add_subcommand("save", "Save where the icons are now under NAME");
   save->add_option("name", name, "The layout's name")->required()->type_name("NAME");
+  save->add_flag("--replace", replace, "Replace a layout of that name");
   CLI::App* restore = layout->add_subcommand(
       "restore", "Put the icons back where the layout NAME has them; without NAME, the newest layout of this display");
   CLI::Option* restore_name = restore->add_option("name", name, "The layout's name")->type_name("NAME");
+  restore->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
   CLI::App* list = layout->add_subcommand(
       "list", "One line per layout: name, display, icons, when saved; this display's first, newest first");
   CLI::App* remove = layout->add_subcommand("delete", "Delete the layout NAME");
   remove->add_option("name", name, "The layout's name")->required()->type_name("NAME");
 
   CLI::App* undo = app.add_subcommand("undo", "Put the icons back where they were before the last figure or restore");
+  undo->add_flag(kNoUndoOption, no_undo, "Undo even where no redo copy can be kept");
+  CLI::App* redo = app.add_subcommand("redo", "Put the icons back where they were before the last undo");
+  redo->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
 
   std::string figure_name;
   std::string step_text;
@@ -85,6 +95,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   CLI::Option* monitor =
       figure->add_option("--monitor", monitor_text, "The monitor to lay it on (vandrel monitors); default: the primary")
           ->type_name("N");
+  figure->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
   CLI::App* monitors = app.add_subcommand("monitors", "One line per monitor: number, size, position, work area, DPI");
   CLI::App* doctor = app.add_subcommand("doctor", "What a bug report needs: the system, the desktop view, the data");
 
@@ -106,6 +117,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   }
 
   Command command;
+  command.no_undo = no_undo;
+  command.replace = replace;
   if (*save || *remove) {
     command.action = *save ? Action::SaveLayout : Action::DeleteLayout;
     command.name = name;
@@ -116,6 +129,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::ListLayouts;
   } else if (*undo) {
     command.action = Action::Undo;
+  } else if (*redo) {
+    command.action = Action::Redo;
   } else if (*monitors) {
     command.action = Action::ListMonitors;
   } else if (*doctor) {

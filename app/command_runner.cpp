@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 #include "app/command_line.h"
@@ -68,8 +69,8 @@ void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layout
   if (desktop.GetDesktopListView() == 0) throw layouts::NoDesktopView();
   CommandLineFigures host(desktop);
   if (command.monitor) host.set_monitor(*command.monitor);
-  host.set_before_change([&layouts, &desktop]() noexcept {
-    layouts.BeforeChange();
+  host.set_before_change([&layouts, &desktop]() {
+    auto hold = std::make_shared<layouts::Layouts::Hold>(layouts.BeginChange());
     // Then what the main window does when it is shown, before any of its figures can
     // run: without it the shell would arrange the icons again at once. After the
     // snapshot, so that an undo puts the arrangement back too. A shell that does not
@@ -79,6 +80,7 @@ void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layout
       desktop.ClearSnapToGrid();
     } catch (...) {
     }
+    return hold;
   });
   const auto spacing = [&desktop] { return desktop.Metric(SystemMetric::IconSpacingY); };
   switch (command.figure) {
@@ -141,12 +143,13 @@ void Run(const Command& command, StandardStreams& streams, std::string_view vers
   PrintingPort port(streams);
   DesktopIconView desktop(port);
   layouts::Layouts layouts(desktop, store);
+  layouts.set_keep_undo(!command.no_undo);
   // Its own line on stderr: stdout keeps only what was done.
   const layouts::Layouts::Warn warn = [&streams](std::string_view line) { streams.Err(std::string(line) + "\n"); };
 
   switch (command.action) {
     case Action::SaveLayout:
-      streams.Out(layouts.Save(command.name.value_or("")) + "\n");
+      streams.Out(layouts.Save(command.name.value_or(""), command.replace) + "\n");
       break;
     case Action::RestoreLayout:
       streams.Out(layouts.Restore(command.name, warn) + "\n");
@@ -160,6 +163,9 @@ void Run(const Command& command, StandardStreams& streams, std::string_view vers
       break;
     case Action::Undo:
       streams.Out(layouts.Undo() + "\n");
+      break;
+    case Action::Redo:
+      streams.Out(layouts.Redo() + "\n");
       break;
     case Action::Figure:
       RunFigure(command, desktop, layouts);

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/data_folder.h"
-#include "app/wide_text.h"
 #include "desktop/diagnosis.h"
 #include "desktop/win32_support.h"
 #include "layouts/display_match.h"
+#include "layouts/layout_file.h"
 
 namespace vandrel::cli {
 namespace {
@@ -104,7 +104,7 @@ void RunDoctor(StandardStreams& streams, DesktopIconView& desktop, DesktopPort& 
   try {
     const std::filesystem::path folder = DataFolder();
     const layouts::LayoutStore store(folder);
-    line("Data folder: " + ToUtf8(folder.wstring()) + ": " + Counted(store.List().size(), "layout", "layouts") + ", " +
+    line("Data folder: " + layouts::PathText(folder) + ": " + Counted(store.List().size(), "layout", "layouts") + ", " +
          Counted(store.HistorySize(), "history entry", "history entries"));
   } catch (const std::exception& e) {
     problems.push_back(std::string("the data folder could not be read: ") + e.what());

@@ -365,6 +365,10 @@ void TF_icon_cn::FormCreate() {
 }
 
 void TF_icon_cn::FormShow() {
+  // The display's original, and an undo entry when a switch is on, before they go off:
+  // neither could show them on afterwards.
+  std::shared_ptr<void> hold;
+  if (before_free_placement_ && !(hold = before_free_placement_())) return;
   desktop_.SetAutoArrange(false);
   desktop_.ClearSnapToGrid();
 }

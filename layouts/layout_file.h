@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,9 @@ struct LayoutRecord {
   std::string name;       // empty for an undo entry
   bool original = false;  // saved by Vandrel itself before its first change on that display
   Snapshot snapshot;
+  // The order layouts were saved in, a counter that only grows (0: saved before there
+  // was one). The clock can be put back or run ahead; this cannot.
+  std::uint64_t sequence = 0;
   friend bool operator==(const LayoutRecord&, const LayoutRecord&) = default;
 };
 
