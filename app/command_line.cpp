@@ -97,6 +97,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
           ->type_name("N");
   figure->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
   CLI::App* monitors = app.add_subcommand("monitors", "One line per monitor: number, size, position, work area, DPI");
+  CLI::App* doctor = app.add_subcommand("doctor", "What a bug report needs: the system, the desktop view, the data");
 
   // Last: a subcommand takes its parent's footer when it is made.
   app.footer(kFooter);
@@ -132,6 +133,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::Redo;
   } else if (*monitors) {
     command.action = Action::ListMonitors;
+  } else if (*doctor) {
+    command.action = Action::Doctor;
   } else {
     const FigureRow* found = FigureNamed(figure_name);
     if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");

@@ -15,8 +15,10 @@
 #include "app/command_line.h"
 #include "app/figure_arguments.h"
 #include "app/data_folder.h"
+#include "app/doctor.h"
 #include "app/error_text.h"
 #include "app/program_name.h"
+#include "app/shell32.h"
 #include "app/standard_streams.h"
 #include "app/wide_text.h"
 #include "app/figure_host.h"
@@ -136,7 +138,7 @@ std::string ListLine(const layouts::LayoutSummary& layout) {
   return line;
 }
 
-void Run(const Command& command, StandardStreams& streams) {
+void Run(const Command& command, StandardStreams& streams, std::string_view version) {
   layouts::LayoutStore store(DataFolder());
   PrintingPort port(streams);
   DesktopIconView desktop(port);
@@ -173,6 +175,9 @@ void Run(const Command& command, StandardStreams& streams) {
       for (std::size_t i = 0; i < monitors.size(); ++i) streams.Out(layouts::MonitorLine(i + 1, monitors[i]) + "\n");
       break;
     }
+    case Action::Doctor:
+      RunDoctor(streams, desktop, port, version);
+      break;
   }
 }
 
@@ -193,7 +198,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
     streams.Out(parsed.output);
     streams.Err(parsed.error);
     if (!parsed.command) return parsed.exit_status;
-    Run(*parsed.command, streams);
+    Run(*parsed.command, streams, version);
     return 0;
   } catch (const UnknownMonitor& e) {
     streams.Err(OneLine(e.what()));
@@ -215,7 +220,8 @@ std::vector<std::string> ProcessArguments() {
   // The arguments by the usual rules, after a stand-in name that splits plainly.
   const std::wstring line = L"vandrel " + std::wstring(rest);
   int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(line.c_str(), &count);
+  const auto split = shell32::Entry<decltype(&CommandLineToArgvW)>("CommandLineToArgvW");
+  LPWSTR* arguments = split != nullptr ? split(line.c_str(), &count) : nullptr;
   if (arguments == nullptr) return out;
   for (int i = 1; i < count; ++i) out.push_back(ToUtf8(std::wstring_view(arguments[i])));
   LocalFree(arguments);

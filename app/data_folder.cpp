@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/shell32.h"
+
 namespace vandrel {
 namespace {
 
@@ -32,7 +34,9 @@ std::optional<std::wstring> LocalAppData() {
   // more under Wine than the whole lookup.
   if (std::optional<std::wstring> folder = Variable(L"LOCALAPPDATA")) return folder;
   wchar_t path[MAX_PATH] = {};
-  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0] != 0) {
+  const auto get_folder_path = shell32::Entry<decltype(&SHGetFolderPathW)>("SHGetFolderPathW");
+  if (get_folder_path != nullptr &&
+      SUCCEEDED(get_folder_path(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0] != 0) {
     return std::wstring(path);
   }
   return std::nullopt;

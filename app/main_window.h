@@ -57,6 +57,8 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   bool TranslateKey(const MSG& message) override;
   void BuildTabImages();
   void ShowActivePage();
+  void MakeAboutPage();
+  void RunPendingFormShow();
   void SelectPage(int page);
   void OnCommand(int id, int code);
   bool Checked(int radio) const;
@@ -76,6 +78,7 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   int selected_ = 0;
   LayoutMenu* layout_menu_ = nullptr;
   BeforeChangeHook before_free_placement_;
+  bool form_show_pending_ = false;
 };
 
 }  // namespace vandrel

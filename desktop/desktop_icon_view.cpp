@@ -20,10 +20,13 @@ constexpr char kWorkerClass[] = "WorkerW";
 
 }  // namespace
 
-WindowHandle DesktopIconView::GetDesktopListView() {
+DesktopChain DesktopIconView::FindDesktopChain() {
   const WindowHandle progman = port_.FindTopLevel(kShellWindow);
-  const WindowHandle view = port_.FirstChild(port_.FirstChild(progman));
-  if (view != 0 && SameWindowClass(port_.ClassName(view), kListViewClass)) return view;
+  const WindowHandle child = port_.FirstChild(progman);
+  const WindowHandle view = port_.FirstChild(child);
+  if (view != 0 && SameWindowClass(port_.ClassName(view), kListViewClass)) {
+    return DesktopChain{ViewShape::Progman, {progman, child, view}};
+  }
   return FindMovedListView(progman);
 }
 
@@ -32,14 +35,20 @@ WindowHandle DesktopIconView::GetDesktopListView() {
 //     "Progman" (empty) ... top-level "WorkerW" > "SHELLDLL_DefView" > "SysListView32"
 //   Windows 11 24H2:
 //     "Progman" > { "WorkerW" (empty, first), "SHELLDLL_DefView" > "SysListView32" }
-WindowHandle DesktopIconView::FindMovedListView(WindowHandle progman) {
+DesktopChain DesktopIconView::FindMovedListView(WindowHandle progman) {
+  DesktopChain chain{ViewShape::Shell24H2, {progman}};
   WindowHandle defview = progman != 0 ? port_.FindChild(progman, kDefViewClass) : 0;
   for (WindowHandle worker = 0; defview == 0;) {
     worker = port_.FindNextTopLevel(worker, kWorkerClass);
-    if (worker == 0) return 0;
+    if (worker == 0) return DesktopChain{};
     defview = port_.FindChild(worker, kDefViewClass);
+    chain = DesktopChain{ViewShape::WorkerW, {worker}};
   }
-  return port_.FindChild(defview, kListViewClass);
+  const WindowHandle view = port_.FindChild(defview, kListViewClass);
+  if (view == 0) return DesktopChain{};
+  chain.windows.push_back(defview);
+  chain.windows.push_back(view);
+  return chain;
 }
 
 bool DesktopIconView::SetAutoArrange(bool flag) {

@@ -17,6 +17,21 @@
 namespace vandrel {
 
 // The monitor figures are laid on, and what their points move by on the way into a view.
+// Where the shell keeps its icon view: the windows Vandrel's lookup knows.
+enum class ViewShape {
+  None,       // no list view found
+  Progman,    // "Progman" > its first child > that child's first child
+  WorkerW,    // a top-level "WorkerW" > "SHELLDLL_DefView" > "SysListView32"
+  Shell24H2,  // "Progman" > "SHELLDLL_DefView" > "SysListView32", beside an empty "WorkerW"
+};
+
+// The windows from the top-level one down to the desktop's list view, as found.
+struct DesktopChain {
+  ViewShape shape = ViewShape::None;
+  std::vector<WindowHandle> windows;  // empty for None; the list view last
+  WindowHandle view() const { return windows.empty() ? 0 : windows.back(); }
+};
+
 struct MonitorFrame {
   Monitor monitor;
   WindowHandle view = 0;  // the view `shift` was read for; 0 before the first placement
@@ -30,7 +45,9 @@ class DesktopIconView {
   // "progman", its first child, that child's first child. When that is not a list
   // view (the shell has moved its icon view into a "WorkerW" window), the view is
   // looked for where the shell keeps it then. Null when there is none.
-  WindowHandle GetDesktopListView();
+  WindowHandle GetDesktopListView() { return FindDesktopChain().view(); }
+  // The same lookup, with the windows it went through.
+  DesktopChain FindDesktopChain();
   // Sets or clears LVS_AUTOARRANGE; true when the view was found and the style written.
   bool SetAutoArrange(bool flag);
   void ClearSnapToGrid();
@@ -164,7 +181,7 @@ class DesktopIconView {
   // Shows `text` the first time `outcome` comes in this session.
   void TellOnce(ShellCommit outcome, std::u16string_view text);
 
-  WindowHandle FindMovedListView(WindowHandle progman);
+  DesktopChain FindMovedListView(WindowHandle progman);
   ViewState ReadViewState(WindowHandle view);
   void SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid);
   void SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour, std::uint32_t background_colour);

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -228,6 +229,14 @@ class DesktopPort {
   // The parsing name (UTF-8) of each icon of `labels`, found as CommitToShell finds it;
   // "" for one that cannot be found. Empty when the folder view cannot be read.
   virtual std::vector<std::string> ParsingNames(FolderViewHandle /*view*/, const std::vector<std::string>& /*labels*/) {
+    return {};
+  }
+  // The folder view's position of each of the first `first` icons of `labels` (every label
+  // of one read, in index order), found as CommitToShell finds them; nullopt for one that
+  // cannot be found. Empty when the folder view cannot be read.
+  virtual std::vector<std::optional<Point>> ShellPositions(FolderViewHandle /*view*/,
+                                                          const std::vector<std::string>& /*labels*/,
+                                                          std::size_t /*first*/) {
     return {};
   }
   virtual void CloseFolderView(FolderViewHandle /*view*/) {}

@@ -359,6 +359,19 @@ std::vector<std::string> InMemoryDesktop::ParsingNames(FolderViewHandle view, co
   return folder_view->parsing_names;
 }
 
+std::vector<std::optional<Point>> InMemoryDesktop::ShellPositions(FolderViewHandle view,
+                                                                 const std::vector<std::string>& labels,
+                                                                 std::size_t first) {
+  if (!folder_view || view != kFolderView || folder_view->unreadable) return {};
+  std::vector<std::optional<Point>> positions;
+  for (std::size_t i = 0; i < std::min({first, labels.size(), icons_.size()}); ++i) {
+    const auto moved = folder_view->elsewhere.find(static_cast<std::int32_t>(i));
+    positions.push_back(moved != folder_view->elsewhere.end() ? moved->second
+                                                              : std::optional(Point{icons_[i].x, icons_[i].y}));
+  }
+  return positions;
+}
+
 void InMemoryDesktop::CloseFolderView(FolderViewHandle view) {
   if (view == kFolderView && open_folder_views_ > 0) --open_folder_views_;
 }

@@ -83,6 +83,10 @@ class InMemoryDesktop : public DesktopPort {
     // Runs when positions are handed over: lets a test move icons of the list view, as
     // a shell that puts them elsewhere would.
     std::function<void(const std::vector<PlacedIcon>&)> on_commit;
+    // The positions it holds other than the list view's, by list-view index; an index
+    // given nullopt is not among its items.
+    std::map<std::int32_t, std::optional<Point>> elsewhere;
+    bool unreadable = false;  // its items cannot be read
   };
   std::optional<FolderView> folder_view;
   std::size_t open_folder_views() const { return open_folder_views_; }
@@ -132,6 +136,8 @@ class InMemoryDesktop : public DesktopPort {
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
   ShellCommit CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) override;
   std::vector<std::string> ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) override;
+  std::vector<std::optional<Point>> ShellPositions(FolderViewHandle view, const std::vector<std::string>& labels,
+                                                  std::size_t first) override;
   void CloseFolderView(FolderViewHandle view) override;
 
  private:

@@ -266,6 +266,15 @@ std::vector<std::string> RecordingPort::ParsingNames(FolderViewHandle view, cons
   return r;
 }
 
+std::vector<std::optional<Point>> RecordingPort::ShellPositions(FolderViewHandle view,
+                                                               const std::vector<std::string>& labels,
+                                                               std::size_t first) {
+  std::vector<std::optional<Point>> r = inner_.ShellPositions(view, labels, first);
+  Log("ShellPositions(" + Hex(view) + ", " + std::to_string(labels.size()) + " labels, first " +
+      std::to_string(first) + ") = " + std::to_string(r.size()) + " positions");
+  return r;
+}
+
 void RecordingPort::CloseFolderView(FolderViewHandle view) {
   inner_.CloseFolderView(view);
   Log("CloseFolderView(" + Hex(view) + ")");

@@ -62,6 +62,8 @@ class Win32DesktopPort : public DesktopPort {
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
   ShellCommit CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) override;
   std::vector<std::string> ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) override;
+  std::vector<std::optional<Point>> ShellPositions(FolderViewHandle view, const std::vector<std::string>& labels,
+                                                  std::size_t first) override;
   void CloseFolderView(FolderViewHandle view) override;
 
  private:

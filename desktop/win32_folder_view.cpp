@@ -2,6 +2,7 @@
 
 #include <shlguid.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -282,6 +283,20 @@ std::vector<std::string> ParsingNames(IFolderView& view, const std::vector<std::
   return names;
 }
 
+std::vector<std::optional<Point>> ItemPositions(IFolderView& view, const std::vector<std::string>& labels,
+                                                std::size_t first) {
+  FoundItems found;
+  if (!FindItems(view, labels, found)) return {};
+  std::vector<std::optional<Point>> positions(std::min(first, labels.size()));
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    POINT at{};
+    if (found.of_label[i] != nullptr && SUCCEEDED(view.GetItemPosition(found.of_label[i], &at))) {
+      positions[i] = Point{at.x, at.y};
+    }
+  }
+  return positions;
+}
+
 // What the caller and the session's thread share. The caller writes `job` only while
 // the thread is idle; after it gives up on the thread it writes nothing more, and the
 // thread ends on its own.
@@ -376,6 +391,18 @@ std::vector<std::string> FolderViewSession::ParsingNames(const std::vector<std::
       labels, std::vector<std::string>{});
   if (!Run([call](IFolderView* view) {
         if (view != nullptr) call->second = win32::ParsingNames(*view, call->first);
+      })) {
+    return {};
+  }
+  return std::move(call->second);
+}
+
+std::vector<std::optional<Point>> FolderViewSession::ItemPositions(const std::vector<std::string>& labels,
+                                                                  std::size_t first) {
+  auto call = std::make_shared<std::pair<std::vector<std::string>, std::vector<std::optional<Point>>>>(
+      labels, std::vector<std::optional<Point>>{});
+  if (!Run([call, first](IFolderView* view) {
+        if (view != nullptr) call->second = win32::ItemPositions(*view, call->first, first);
       })) {
     return {};
   }

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ ShellCommit CommitPositions(IFolderView& view, const ShellHandOver& hand_over);
 // "" for one not found. Empty when the view's items cannot be read.
 std::vector<std::string> ParsingNames(IFolderView& view, const std::vector<std::string>& labels);
 
+// The folder view's position of each of the first `first` icons of `labels`, found as
+// above; nullopt for one not found. Empty when the view's items cannot be read.
+std::vector<std::optional<Point>> ItemPositions(IFolderView& view, const std::vector<std::string>& labels,
+                                                std::size_t first);
+
 // One step's hold on the folder view, on a thread of its own in the multithreaded
 // apartment: a call into a hung Explorer holds that thread, never the caller's. The
 // caller waits for each call up to the limit while it takes the messages sent to it,
@@ -67,6 +73,7 @@ class FolderViewSession {
 
   ShellCommit Commit(const ShellHandOver& hand_over);
   std::vector<std::string> ParsingNames(const std::vector<std::string>& labels);
+  std::vector<std::optional<Point>> ItemPositions(const std::vector<std::string>& labels, std::size_t first);
 
  private:
   struct Shared;

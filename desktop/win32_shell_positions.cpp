@@ -63,6 +63,13 @@ std::vector<std::string> Win32DesktopPort::ParsingNames(FolderViewHandle handle,
   return session != nullptr ? session->ParsingNames(labels) : std::vector<std::string>{};
 }
 
+std::vector<std::optional<Point>> Win32DesktopPort::ShellPositions(FolderViewHandle handle,
+                                                                  const std::vector<std::string>& labels,
+                                                                  std::size_t first) {
+  win32::FolderViewSession* session = Session(handle);
+  return session != nullptr ? session->ItemPositions(labels, first) : std::vector<std::optional<Point>>{};
+}
+
 void Win32DesktopPort::CloseFolderView(FolderViewHandle handle) { delete Session(handle); }
 
 }  // namespace vandrel

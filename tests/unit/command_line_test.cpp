@@ -50,6 +50,7 @@ TEST(CommandLine, ReadsEveryCommandWithItsDefaults) {
       {{"layout", "list"}, Action::ListLayouts, std::nullopt},
       {{"layout", "delete", "--", "-x"}, Action::DeleteLayout, "-x"},
       {{"undo"}, Action::Undo, std::nullopt},
+      {{"doctor"}, Action::Doctor, std::nullopt},
       // The line figures' default is the icon spacing, read when the figure runs.
       {{"figure", "left"}, Action::Figure, std::nullopt, Figure::Left},
       {{"figure", "bottom", "--step", "08"}, Action::Figure, std::nullopt, Figure::Bottom, 8},
