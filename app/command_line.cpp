@@ -69,6 +69,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
 
   CLI::App* undo = app.add_subcommand("undo", "Put the icons back where they were before the last figure or restore");
 
+  CLI::App* watch = app.add_subcommand(
+      "watch", "Keep watch in the notification area: put the icons back after a display change or an Explorer restart");
+  bool stop = false;
+  watch->add_flag("--stop", stop, "End the watcher of this session");
+
   std::string figure_name;
   std::string step_text;
   std::string radius_text;
@@ -110,6 +115,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::ListLayouts;
   } else if (*undo) {
     command.action = Action::Undo;
+  } else if (*watch) {
+    command.action = stop ? Action::StopWatching : Action::Watch;
   } else {
     const FigureRow* found = FigureNamed(figure_name);
     if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");

@@ -13,7 +13,7 @@
 
 namespace vandrel::cli {
 
-enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure };
+enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure, Watch, StopWatching };
 
 enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk, Rings, RedLabels };
 

@@ -209,6 +209,7 @@ std::string FormatLayout(const LayoutRecord& record) {
   };
   // Indented, but one line per icon: readable, and a third of the size of every
   // member on its own line.
+  if (record.automatic) head["automatic"] = true;
   std::string text = Dump(head, 1);
   text.resize(text.size() - 2);  // the closing "\n}"
   text += ",\n \"icons\": [";
@@ -261,6 +262,7 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
     LayoutRecord record;
     record.name = Text(doc, "", "name");
     record.original = Boolean(doc, "", "original");
+    record.automatic = doc.contains("automatic") && Boolean(doc, "", "automatic");
     record.snapshot.taken_at = Integer<std::int64_t>(doc, "", "taken_at");
     record.snapshot.display = ReadDisplay(doc);
     record.snapshot.view = ReadView(doc);

@@ -23,6 +23,8 @@ struct LayoutRecord {
   std::string name;       // empty for an undo entry
   bool original = false;  // saved by Vandrel itself before its first change on that display
   Snapshot snapshot;
+  // Kept by the watcher: the display's last layout that held still.
+  bool automatic = false;
   friend bool operator==(const LayoutRecord&, const LayoutRecord&) = default;
 };
 

@@ -229,7 +229,7 @@ std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
       const LayoutRecord record = ReadLayoutFile(path);
       if (!CheckNameText(record.name).empty() || FileStem(record.name) != stem) continue;
       layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display,
-                                      record.snapshot.taken_at, record.snapshot.icons.size()});
+                                      record.snapshot.taken_at, record.snapshot.icons.size(), record.automatic});
     } catch (const LayoutFileError&) {
       // Left out here; loading it by name says what is wrong with it.
     }

@@ -48,6 +48,7 @@ struct LayoutSummary {
   DisplayConfiguration display;
   std::int64_t saved_at = 0;
   std::size_t icons = 0;
+  bool automatic = false;
 };
 
 class LayoutStore {

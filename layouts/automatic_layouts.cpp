@@ -1,0 +1,65 @@
+#include "layouts/automatic_layouts.h"
+
+namespace vandrel::layouts {
+namespace {
+
+// Far more displays of one size than anyone has.
+constexpr int kMostOfOneSize = 100;
+
+std::string BaseName(const DisplayConfiguration& display) {
+  return std::string(kAutomaticName) + " " + std::to_string(display.screen_width) + "x" +
+         std::to_string(display.screen_height);
+}
+
+}  // namespace
+
+std::optional<std::string> AutomaticLayouts::NameOf(const DisplayConfiguration& display) const {
+  for (const LayoutSummary& layout : store_.List(kAutomaticName)) {
+    if (layout.automatic && layout.display == display) return layout.name;
+  }
+  return std::nullopt;
+}
+
+std::optional<LayoutRecord> AutomaticLayouts::Find(const DisplayConfiguration& display) const {
+  const std::optional<std::string> name = NameOf(display);
+  if (!name) return std::nullopt;
+  try {
+    LayoutRecord record = store_.Load(*name);
+    if (record.automatic && record.snapshot.display == display) return record;
+  } catch (const std::exception&) {
+    // Deleted or spoilt since it was listed: as if there were none.
+  }
+  return std::nullopt;
+}
+
+void AutomaticLayouts::Keep(const Snapshot& snapshot) {
+  LayoutRecord record{{}, false, snapshot, true};
+  if (const std::optional<std::string> name = NameOf(snapshot.display)) {
+    record.name = *name;
+    store_.Save(record);
+    return;
+  }
+  const std::string base = BaseName(snapshot.display);
+  for (int n = 1; n <= kMostOfOneSize; ++n) {
+    record.name = n == 1 ? base : base + " " + std::to_string(n);
+    if (store_.SaveIfAbsent(record)) return;
+  }
+}
+
+void AutomaticLayouts::Forget(const DisplayConfiguration& display) {
+  if (const std::optional<std::string> name = NameOf(display)) {
+    try {
+      store_.Delete(*name);
+    } catch (const LayoutNameError&) {
+      // Deleted by someone else meanwhile.
+    }
+  }
+}
+
+std::size_t AutomaticLayouts::Count() const {
+  std::size_t count = 0;
+  for (const LayoutSummary& layout : store_.List(kAutomaticName)) count += layout.automatic ? 1 : 0;
+  return count;
+}
+
+}  // namespace vandrel::layouts
