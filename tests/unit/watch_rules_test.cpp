@@ -11,6 +11,12 @@
 #include "layouts/restore.h"
 
 namespace vandrel::layouts {
+
+// Found by the test framework beside IconPlace: readable failures.
+void PrintTo(const IconPlace& icon, std::ostream* out) {
+  *out << icon.label << "#" << icon.occurrence << "@(" << icon.x << ", " << icon.y << ")";
+}
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -38,10 +44,6 @@ const Snapshot kArranged = Desktop(1024, {{500, 100}, {600, 200}, {700, 300}});
 const Snapshot kMovedByUser = Desktop(1024, {{10, 10}, {600, 200}, {700, 300}});
 const Snapshot kGrid = Desktop(1024, {{19, 2}, {19, 77}, {19, 152}});
 const Snapshot kOtherDisplay = Desktop(800, {{19, 2}, {19, 77}, {19, 152}});
-
-void PrintTo(const IconPlace& icon, std::ostream* out) {
-  *out << icon.label << "#" << icon.occurrence << "@(" << icon.x << ", " << icon.y << ")";
-}
 
 class FakeWorld : public WatchWorld {
  public:
