@@ -264,7 +264,7 @@ class Watcher : public layouts::WatchWorld {
         rules_.OnEvent(event, Now());
       }
       const WatchTime now = Now();
-      wake = rules_.Tick(now, LastInput(now));
+      wake = rules_.Tick(now, DesktopInput(now));
     } while (!events_.empty());
     busy_ = false;
     if (wake) {
@@ -274,6 +274,30 @@ class Watcher : public layouts::WatchWorld {
       KillTimer(window_, kTickTimer);
     }
     UpdateTip();
+  }
+
+  // Only input that can have moved an icon asks for a read: input while the desktop was in
+  // front (its own windows, or none). Typing into another program leaves the watcher
+  // asleep; icons moved by programs are found by the read once a minute.
+  WatchTime DesktopInput(WatchTime now) {
+    const WatchTime input = LastInput(now);
+    if (input > seen_input_) {
+      seen_input_ = input;
+      if (DesktopInFront()) desktop_input_ = input;
+    }
+    return desktop_input_;
+  }
+
+  bool DesktopInFront() {
+    const HWND front = GetForegroundWindow();
+    if (front == nullptr || front == GetDesktopWindow() || front == GetShellWindow()) return true;
+    const HWND view = reinterpret_cast<HWND>(desktop_.GetDesktopListView());
+    if (view == nullptr) return false;
+    DWORD front_process = 0;
+    DWORD view_process = 0;
+    GetWindowThreadProcessId(front, &front_process);
+    GetWindowThreadProcessId(view, &view_process);
+    return front_process == view_process;
   }
 
   std::wstring Tip() const {
@@ -394,6 +418,8 @@ class Watcher : public layouts::WatchWorld {
   std::size_t displays_ = 0;
   std::deque<WatchEvent> events_;
   bool busy_ = false;
+  WatchTime seen_input_{0};
+  WatchTime desktop_input_{0};
   std::optional<std::vector<std::string>> shown_names_;
 };
 

@@ -18,14 +18,17 @@ Explorer g_explorer;
 
 constexpr UINT_PTR kGridTimer = 0x5A1;
 
-// Under Wine the monitor's work area wanders after a change (800 x 748 on an 800 x 600
-// screen): kept within the monitor, it is the screen, as there is no taskbar.
+// Under Wine a running program's SPI_GETWORKAREA stays what it was at its start, and the
+// monitor's own work area wanders after a change (800 x 748 on an 800 x 600 screen): the
+// work area at the start, kept within the primary monitor as it is now.
 RECT PrimaryWorkArea() {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  RECT work = info.rcMonitor;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   RECT area{};
-  IntersectRect(&area, &info.rcWork, &info.rcMonitor);
+  IntersectRect(&area, &work, &info.rcMonitor);
   return area;
 }
 
