@@ -40,6 +40,8 @@ void SayCannotStart(DWORD code) {
 }  // namespace
 
 int wmain() {
+  // As vandrel.exe does: no DLL from beside the program, wherever it was unpacked.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const std::wstring arguments(vandrel::cli::ArgumentsAfterProgramName(GetCommandLineW()));
   const std::wstring program = WindowedProgram();
   std::wstring line = L"\"" + program + L"\"";

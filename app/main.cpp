@@ -19,6 +19,7 @@
 #include "layouts/layout_store.h"
 #include "layouts/layouts.h"
 #include "testwin/test_window.h"
+#include "vandrel_version.h"
 
 // Both windows carry the shared figures as FigureHost's own members, never as copies
 // of their own: the same click sends the same messages from either window.
@@ -70,10 +71,13 @@ int RunWindows(HINSTANCE instance, int show) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   using namespace vandrel;
+  // Run from a Downloads folder, the program must not load a DLL someone left beside it:
+  // DLLs come from System32 only, before anything could ask for one.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
   // With arguments Vandrel does the one job they name, opens no window, and ends.
   if (const std::vector<std::string> arguments = cli::ProcessArguments(); !arguments.empty()) {
-    return cli::RunCommandLine(arguments, VANDREL_VERSION);
+    return cli::RunCommandLine(arguments, VANDREL_VERSION_TEXT);
   }
   // A window that cannot be made is said, with the system's reason, and ends the run:
   // the program does not go on with no window to show.
