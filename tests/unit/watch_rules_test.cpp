@@ -235,10 +235,10 @@ TEST(WatchRestore, PutsTheLayoutBackOnceTheDisplayHasSettled) {
     w.clock.Advance(500ms);
     w.world.desktop.icons[0].y += 1;
   }
-  // Read every 500 ms: the last move is seen at most that late.
+  // Read every 250 ms: the last move, and the settle, are seen at most that late.
   w.clock.Advance(2000ms);
   EXPECT_EQ(w.world.restores, 0) << "restored before the icons held still for 2 s";
-  w.clock.Advance(600ms);
+  w.clock.Advance(300ms);
   EXPECT_EQ(w.world.restores, 1);
   EXPECT_EQ(w.world.desktop.icons, kArranged.icons);
   w.clock.Advance(3s);
