@@ -74,6 +74,18 @@ int wmain() {
   }
   CloseHandle(child.hThread);
   DWORD status = 0;
+  if (arguments == L"watch") {
+    // The watcher stays for the session: the prompt comes back once its window stands.
+    // A second one ends at once, saying that one runs.
+    while (WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(FindWindowW(L"VandrelWatcher", nullptr), &owner);
+      if (owner == child.dwProcessId) {
+        CloseHandle(child.hProcess);
+        return 0;
+      }
+    }
+  }
   if (job) {
     WaitForSingleObject(child.hProcess, INFINITE);
     if (!GetExitCodeProcess(child.hProcess, &status)) status = 1;

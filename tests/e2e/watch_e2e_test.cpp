@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -194,6 +195,31 @@ TEST_F(Watch, AnExplorerRestartGetsTheLayoutBack) {
   EXPECT_TRUE(ShownAs(places));
 }
 
+TEST_F(Watch, ALockAndASleepLeaveTheLayoutAsItWas) {
+  StartWatcher();
+  const Positions places = HandPlaces(7);
+  Arrange(places);
+  ASSERT_TRUE(KeptForGood(1024, places));
+  const HWND watcher = FindInProcess(watcher_->id(), {L"VandrelWatcher"});
+  const HWND progman = FindTopLevel({L"Progman", std::nullopt, desktop_->process().id()});
+  struct Away {
+    UINT message;
+    WPARAM leave;
+    WPARAM back;
+  };
+  // What Windows sends: a lock and an unlock, a suspend and a resume. Meanwhile the
+  // shell moves the icons (a remote session at another size would).
+  for (const Away away : {Away{WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK},
+                          Away{WM_POWERBROADCAST, PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC}}) {
+    SendMessageW(watcher, away.message, away.leave, 0);
+    SendMessageW(progman, RegisterWindowMessageW(L"VandrelStandinScramble"), away.leave, 0);
+    UserInput();
+    SendMessageW(watcher, away.message, away.back, 0);
+    EXPECT_TRUE(ShownAs(places)) << "after message " << away.message;
+    EXPECT_EQ(Kept(1024), places);
+  }
+}
+
 TEST_F(Watch, IconsScrambledJustBeforeAChangeAreNotKept) {
   StartWatcher();
   const Positions places = HandPlaces(4);
@@ -262,6 +288,12 @@ TEST_F(Watch, OnePerSessionStopsOnRequestAndStartsWithWindowsOnRequest) {
   const CommandResult none = RunProductCommand({L"watch", L"--stop"}, environment);
   EXPECT_EQ(none.exit_code, 1u) << none;
   EXPECT_EQ(Chomped(none.err), "Vandrel is not keeping watch in this session.");
+
+  // From a prompt: vandrel.com comes back once the watcher stands, and leaves it running.
+  const CommandResult from_prompt = RunProductCommand({L"watch"}, environment, {}, L"vandrel.com");
+  EXPECT_EQ(from_prompt.exit_code, 0u) << from_prompt;
+  EXPECT_NE(FindTopLevel({L"VandrelWatcher"}), nullptr);
+  EXPECT_EQ(RunProductCommand({L"watch", L"--stop"}, environment).exit_code, 0u);
 }
 
 }  // namespace
