@@ -13,14 +13,33 @@ std::string BaseName(const DisplayConfiguration& display) {
 
 }  // namespace
 
+std::optional<LayoutRecord> AutomaticLayouts::Hinted(const DisplayConfiguration& display) const {
+  for (const auto& [shown, name] : hints_) {
+    if (shown != display) continue;
+    try {
+      LayoutRecord record = store_.Load(name);
+      if (record.automatic && record.snapshot.display == display) return record;
+    } catch (const std::exception&) {
+      // Gone or spoilt: the list says where it is now, if anywhere.
+    }
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> AutomaticLayouts::NameOf(const DisplayConfiguration& display) const {
+  std::erase_if(hints_, [&](const auto& hint) { return hint.first == display; });
   for (const LayoutSummary& layout : store_.List(kAutomaticName)) {
-    if (layout.automatic && layout.display == display) return layout.name;
+    if (layout.automatic && layout.display == display) {
+      hints_.emplace_back(display, layout.name);
+      return layout.name;
+    }
   }
   return std::nullopt;
 }
 
 std::optional<LayoutRecord> AutomaticLayouts::Find(const DisplayConfiguration& display) const {
+  if (std::optional<LayoutRecord> hinted = Hinted(display)) return hinted;
   const std::optional<std::string> name = NameOf(display);
   if (!name) return std::nullopt;
   try {
@@ -34,7 +53,10 @@ std::optional<LayoutRecord> AutomaticLayouts::Find(const DisplayConfiguration& d
 
 void AutomaticLayouts::Keep(const Snapshot& snapshot) {
   LayoutRecord record{{}, false, snapshot, true};
-  if (const std::optional<std::string> name = NameOf(snapshot.display)) {
+  std::optional<std::string> name;
+  if (const std::optional<LayoutRecord> hinted = Hinted(snapshot.display)) name = hinted->name;
+  if (!name) name = NameOf(snapshot.display);
+  if (name) {
     record.name = *name;
     store_.Save(record);
     return;
@@ -42,7 +64,10 @@ void AutomaticLayouts::Keep(const Snapshot& snapshot) {
   const std::string base = BaseName(snapshot.display);
   for (int n = 1; n <= kMostOfOneSize; ++n) {
     record.name = n == 1 ? base : base + " " + std::to_string(n);
-    if (store_.SaveIfAbsent(record)) return;
+    if (store_.SaveIfAbsent(record)) {
+      hints_.emplace_back(snapshot.display, record.name);
+      return;
+    }
   }
 }
 

@@ -7,6 +7,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "layouts/layout_store.h"
 
@@ -28,8 +30,13 @@ class AutomaticLayouts {
 
  private:
   std::optional<std::string> NameOf(const DisplayConfiguration& display) const;
+  // The automatic layout the name last found for `display` has, read and checked: the
+  // store lists a layout by reading it whole, and the watcher looks a display's layout up
+  // at every read.
+  std::optional<LayoutRecord> Hinted(const DisplayConfiguration& display) const;
 
   LayoutStore& store_;
+  mutable std::vector<std::pair<DisplayConfiguration, std::string>> hints_;
 };
 
 }  // namespace vandrel::layouts

@@ -60,8 +60,10 @@ class WatchRules {
   // Two reads this far apart, alike, make a capture; a capture this young when the
   // display changes, the session locks or the machine suspends is not trusted.
   static constexpr WatchTime kHeldStill{3000};
-  // Without input, positions change only when something else moves them.
-  static constexpr WatchTime kIdleRead{60000};
+  // Without input, positions change only when a program moves them, which is rare; a
+  // whole-desktop read costs some 0.1 s of processor time at 1,000 icons under Wine, so
+  // an idle watcher reads every 5 minutes, not every minute.
+  static constexpr WatchTime kIdleRead{300000};
   // How often the glue is asked to look for input; reading that costs next to nothing.
   static constexpr WatchTime kInputPoll{1000};
   // While settling, reads follow one another closely: how late the settle is seen adds

@@ -41,10 +41,18 @@ TEST(AutomaticLayouts, OneForEachDisplayReplacedInPlaceAndNeverOverAUsersLayout)
   EXPECT_FALSE(store.Load("automatic 1024x768").automatic);
   EXPECT_EQ(store.Load("original").snapshot, At(1024, 2));
 
+  // The user saves a layout of their own under the automatic layout's name: it is
+  // theirs from then on, found no more and never written over.
+  store.Save({"automatic 800x768", false, At(800, 99)});
+  EXPECT_FALSE(automatic.Find(At(800, 0).display));
+  automatic.Keep(At(800, 21));
+  EXPECT_EQ(store.Load("automatic 800x768").snapshot, At(800, 99));
+  EXPECT_EQ(automatic.Find(At(800, 0).display)->snapshot, At(800, 21));
+
   automatic.Forget(At(1024, 0).display);
   EXPECT_FALSE(automatic.Find(At(1024, 0).display));
   EXPECT_TRUE(store.Exists("automatic 1024x768"));
-  EXPECT_EQ(automatic.Count(), 1u);
+  EXPECT_EQ(automatic.Count(), 1u);  // 800's
 }
 
 TEST(AutomaticLayouts, TheFlagRoundTripsAndOlderFilesReadWithoutIt) {
