@@ -348,24 +348,51 @@ void DesktopIconView::CommitToShell(const Journal& journal) {
   std::vector<std::int32_t> indices = journal.placed;
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-  std::vector<PlacedIcon> icons;
-  icons.reserve(indices.size());
+  ShellHandOver hand_over;
+  hand_over.placed.reserve(indices.size());
   for (const std::int32_t index : indices) {
     const auto at = static_cast<std::size_t>(index);
     if (at >= contents->icons.size()) break;  // gone since it was placed
-    icons.push_back(PlacedIcon{index, contents->icons[at].x, contents->icons[at].y});
+    hand_over.placed.push_back(PlacedIcon{index, contents->icons[at].x, contents->icons[at].y});
   }
-  if (icons.empty()) return;
+  if (hand_over.placed.empty()) return;
+  hand_over.labels.reserve(contents->icons.size());
+  for (const IconReading& icon : contents->icons) hand_over.labels.push_back(icon.label);
+  hand_over.auto_arrange = contents->view.auto_arrange;
+  hand_over.snap_to_grid = contents->view.snap_to_grid;
 
-  const ShellCommit result = port_.CommitToShell(folder.get(), icons);
-  if (result == ShellCommit::Skipped) return;
-  // The folder view may agree with itself and still have moved the list view's icons
-  // (its points measured from elsewhere): only the list view shows what the user sees.
-  if (result == ShellCommit::Kept && StayedPut(journal.view, icons)) return;
+  const ShellCommit result = port_.CommitToShell(folder.get(), hand_over);
+  switch (result) {
+    case ShellCommit::Skipped:
+      return;
+    case ShellCommit::Arranging:
+      return TellOnce(result, kShellArranges);
+    case ShellCommit::Failed:
+      return TellOnce(result, kShellUnreachable);
+    case ShellCommit::Kept:
+    case ShellCommit::Unidentified:
+      // The folder view may agree with itself and still have moved the list view's icons
+      // (its points measured from elsewhere): only the list view shows what the user sees.
+      if (StayedPut(journal.view, hand_over.placed)) {
+        if (result == ShellCommit::Unidentified) TellOnce(result, kIconsNotFound);
+        return;
+      }
+      break;
+    case ShellCommit::NotKept:
+    case ShellCommit::Snapped:
+      break;
+  }
   PlacementBatch batch(*this, journal.view);
-  for (const PlacedIcon& icon : icons) batch.Place(icon.index, PackPosition(icon.x, icon.y));
+  for (const PlacedIcon& icon : hand_over.placed) batch.Place(icon.index, PackPosition(icon.x, icon.y));
   batch.Send();
-  port_.ShowMessage(kPositionsNotKept);
+  port_.ShowMessage(result == ShellCommit::Snapped ? kPositionsSnapped : kPositionsNotKept);
+}
+
+void DesktopIconView::TellOnce(ShellCommit outcome, std::u16string_view text) {
+  const std::uint32_t bit = 1u << static_cast<unsigned>(outcome);
+  if ((told_ & bit) != 0) return;
+  told_ |= bit;
+  port_.ShowMessage(text);
 }
 
 bool DesktopIconView::StayedPut(WindowHandle view, const std::vector<PlacedIcon>& icons) {
@@ -378,11 +405,11 @@ bool DesktopIconView::StayedPut(WindowHandle view, const std::vector<PlacedIcon>
   });
 }
 
-std::vector<std::string> DesktopIconView::ReadParsingNames(WindowHandle view, std::int32_t count) {
-  if (view == 0 || count <= 0) return {};
+std::vector<std::string> DesktopIconView::ReadParsingNames(WindowHandle view, const std::vector<std::string>& labels) {
+  if (view == 0 || labels.empty()) return {};
   const OpenedFolderView folder(port_, view);
   if (folder.get() == 0) return {};
-  return port_.ParsingNames(folder.get(), count);
+  return port_.ParsingNames(folder.get(), labels);
 }
 
 DisplayConfiguration DesktopIconView::ReadDisplay() {

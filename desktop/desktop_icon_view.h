@@ -84,7 +84,9 @@ class DesktopIconView {
     Change(const Change&) = delete;
     Change& operator=(const Change&) = delete;
     // When the folder view holds other positions than the list view after the hand-over,
-    // the list view's are sent again and one message box says so. Never throws
+    // the list view's are sent again and one message box says so; a shell that could not
+    // be given the positions (it arranges them itself, some icons are not among its items,
+    // its folder view failed) is told of once a session. Never throws
     // ShellNotAnswering: the icons are placed by then, and a shell that stops answering
     // now leaves them where they are.
     void Commit();
@@ -95,10 +97,24 @@ class DesktopIconView {
   };
   static constexpr std::u16string_view kPositionsNotKept =
       u"The shell did not keep the icons' positions: they may move back when the desktop is refreshed.";
+  static constexpr std::u16string_view kPositionsSnapped =
+      u"The shell moved the icons onto its grid. To keep them where Vandrel puts them, right-click the desktop "
+      u"and untick View > Align icons to grid.";
+  // The three below are said once a session: they hold for every change after.
+  static constexpr std::u16string_view kShellArranges =
+      u"The shell arranges the desktop icons itself, so it was not given their positions: they will move back "
+      u"when the desktop is refreshed. Right-click the desktop and untick View > Auto arrange icons.";
+  static constexpr std::u16string_view kIconsNotFound =
+      u"Some icons could not be found among the shell's own items, so the shell was not given their positions: "
+      u"they may move back when the desktop is refreshed.";
+  static constexpr std::u16string_view kShellUnreachable =
+      u"The shell's folder view did not answer, so the shell was not given the icons' positions: they may move "
+      u"back when the desktop is refreshed.";
 
-  // The parsing names of items 0 to count - 1 (UTF-8), from the shell's folder view; empty
-  // where there is none or one of them cannot be read.
-  std::vector<std::string> ReadParsingNames(WindowHandle view, std::int32_t count);
+  // The parsing name (UTF-8) of each icon of `labels` (every label of one read, in index
+  // order), from the shell's folder view; "" for an icon it cannot find, and empty where
+  // there is none.
+  std::vector<std::string> ReadParsingNames(WindowHandle view, const std::vector<std::string>& labels);
 
  private:
   struct Journal {
@@ -109,6 +125,8 @@ class DesktopIconView {
   void NotePlaced(WindowHandle view, std::uintptr_t wparam);
   void CommitToShell(const Journal& journal);
   bool StayedPut(WindowHandle view, const std::vector<PlacedIcon>& icons);
+  // Shows `text` the first time `outcome` comes in this session.
+  void TellOnce(ShellCommit outcome, std::u16string_view text);
 
   WindowHandle FindMovedListView(WindowHandle progman);
   ViewState ReadViewState(WindowHandle view);
@@ -117,6 +135,7 @@ class DesktopIconView {
 
   DesktopPort& port_;
   std::optional<Journal> journal_;
+  std::uint32_t told_ = 0;  // a bit for each ShellCommit said once
 };
 
 }  // namespace vandrel

@@ -90,9 +90,25 @@ struct MessageParameters {
 
 // What became of positions handed to the shell's folder view.
 enum class ShellCommit {
-  Skipped,  // no call was made, or one failed or did not come back in time
-  Kept,     // the folder view holds every position as it was given
-  NotKept,  // the folder view took the positions and holds others
+  Skipped,       // no call was made: there was nothing to hand over
+  Kept,          // the folder view holds every position as it was given
+  NotKept,       // the folder view took the positions and holds others
+  Snapped,       // ... others, each within one grid step: the shell put them on its grid
+  Arranging,     // no call was made: the shell arranges the icons itself and would not stop
+  Unidentified,  // those handed over were kept, but not every icon could be found to hand over
+  Failed,        // the folder view could not be reached, failed or did not answer in time
+};
+
+// A change's positions for the shell's folder view, from one read of the list view.
+struct ShellHandOver {
+  std::vector<PlacedIcon> placed;  // at the positions the list view holds
+  // Every icon's label (the shell's ANSI bytes), by list-view index: the folder view's
+  // items are in an order of their own and are found by their names.
+  std::vector<std::string> labels;
+  // The arrangement the change leaves the list view in, which the folder view's own
+  // settings follow once the positions are handed over.
+  bool auto_arrange = false;
+  bool snap_to_grid = false;
 };
 
 // The shell's folder view of the desktop, open for one step; 0 for none.
@@ -168,19 +184,23 @@ class DesktopPort {
   // Since Windows 10 1809 the shell keeps its own record of where the desktop's icons
   // are, and loses positions set through the list view alone whenever the desktop is
   // refreshed. Its folder view is the way into that record. The defaults answer as a
-  // shell without one (an older Windows, Wine, a stand-in), so that a port need not
+  // desktop without one (Wine, a stand-in: no shell window), so that a port need not
   // know of it.
   //
-  // The folder view whose window is the parent of `list_view`; 0 when there is none or
-  // it cannot be reached. Held until CloseFolderView.
+  // The folder view whose window is the parent of `list_view`; 0 when the desktop has
+  // none (no shell window owns the list view). Held until CloseFolderView. A shell's
+  // view that then cannot be reached answers Failed to what it is asked.
   virtual FolderViewHandle OpenFolderView(WindowHandle /*list_view*/) { return 0; }
-  // Positions `placed` in one call, then reads each position back from the folder view.
-  virtual ShellCommit CommitToShell(FolderViewHandle /*view*/, const std::vector<PlacedIcon>& /*placed*/) {
+  // Positions `hand_over.placed` in one call, then reads each position back from the
+  // folder view. An icon whose item cannot be told apart by its name is left out.
+  virtual ShellCommit CommitToShell(FolderViewHandle /*view*/, const ShellHandOver& /*hand_over*/) {
     return ShellCommit::Skipped;
   }
-  // The parsing names (UTF-8) of items 0 to count - 1, in index order; empty unless
-  // every one of them could be read.
-  virtual std::vector<std::string> ParsingNames(FolderViewHandle /*view*/, std::int32_t /*count*/) { return {}; }
+  // The parsing name (UTF-8) of each icon of `labels`, found as CommitToShell finds it;
+  // "" for one that cannot be found. Empty when the folder view cannot be read.
+  virtual std::vector<std::string> ParsingNames(FolderViewHandle /*view*/, const std::vector<std::string>& /*labels*/) {
+    return {};
+  }
   virtual void CloseFolderView(FolderViewHandle /*view*/) {}
 };
 

@@ -326,15 +326,15 @@ FolderViewHandle InMemoryDesktop::OpenFolderView(WindowHandle list_view) {
   return kFolderView;
 }
 
-ShellCommit InMemoryDesktop::CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) {
+ShellCommit InMemoryDesktop::CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) {
   if (!folder_view || view != kFolderView) return ShellCommit::Skipped;
-  folder_view->commits.push_back(placed);
-  if (folder_view->on_commit) folder_view->on_commit(placed);
+  folder_view->commits.push_back(hand_over.placed);
+  if (folder_view->on_commit) folder_view->on_commit(hand_over.placed);
   return folder_view->outcome;
 }
 
-std::vector<std::string> InMemoryDesktop::ParsingNames(FolderViewHandle view, std::int32_t count) {
-  if (!folder_view || view != kFolderView || folder_view->parsing_names.size() != static_cast<std::size_t>(count)) {
+std::vector<std::string> InMemoryDesktop::ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) {
+  if (!folder_view || view != kFolderView || folder_view->parsing_names.size() != labels.size()) {
     return {};
   }
   return folder_view->parsing_names;

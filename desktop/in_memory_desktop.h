@@ -71,7 +71,7 @@ class InMemoryDesktop : public DesktopPort {
   // unless a test sets one.
   struct FolderView {
     ShellCommit outcome = ShellCommit::Kept;
-    std::vector<std::string> parsing_names;  // answered when asked for exactly as many
+    std::vector<std::string> parsing_names;  // answered when asked for exactly as many labels
     std::vector<std::vector<PlacedIcon>> commits;  // what it was handed, call by call
     // Runs when positions are handed over: lets a test move icons of the list view, as
     // a shell that puts them elsewhere would.
@@ -120,8 +120,8 @@ class InMemoryDesktop : public DesktopPort {
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
-  ShellCommit CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) override;
-  std::vector<std::string> ParsingNames(FolderViewHandle view, std::int32_t count) override;
+  ShellCommit CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) override;
+  std::vector<std::string> ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) override;
   void CloseFolderView(FolderViewHandle view) override;
 
  private:

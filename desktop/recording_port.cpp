@@ -228,21 +228,23 @@ FolderViewHandle RecordingPort::OpenFolderView(WindowHandle list_view) {
   return r;
 }
 
-ShellCommit RecordingPort::CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) {
-  const ShellCommit r = inner_.CommitToShell(view, placed);
+ShellCommit RecordingPort::CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) {
+  const ShellCommit r = inner_.CommitToShell(view, hand_over);
   std::string items;
-  for (const PlacedIcon& icon : placed) {
+  for (const PlacedIcon& icon : hand_over.placed) {
     items += (items.empty() ? "" : ", ") + std::to_string(icon.index) + " (" + std::to_string(icon.x) + ", " +
              std::to_string(icon.y) + ")";
   }
-  const char* outcome = r == ShellCommit::Kept ? "Kept" : r == ShellCommit::NotKept ? "NotKept" : "Skipped";
-  Log("SelectAndPositionItems(" + Hex(view) + ", [" + items + "], SVSI_POSITIONITEM) = " + outcome);
+  static const char* const kOutcomes[] = {"Skipped", "Kept", "NotKept", "Snapped", "Arranging", "Unidentified", "Failed"};
+  Log("SelectAndPositionItems(" + Hex(view) + ", [" + items + "], SVSI_POSITIONITEM | SVSI_NOSTATECHANGE) = " +
+      kOutcomes[static_cast<int>(r)]);
   return r;
 }
 
-std::vector<std::string> RecordingPort::ParsingNames(FolderViewHandle view, std::int32_t count) {
-  std::vector<std::string> r = inner_.ParsingNames(view, count);
-  Log("ParsingNames(" + Hex(view) + ", " + std::to_string(count) + ") = " + std::to_string(r.size()) + " names");
+std::vector<std::string> RecordingPort::ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) {
+  std::vector<std::string> r = inner_.ParsingNames(view, labels);
+  Log("ParsingNames(" + Hex(view) + ", " + std::to_string(labels.size()) + " labels) = " + std::to_string(r.size()) +
+      " names");
   return r;
 }
 

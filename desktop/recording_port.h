@@ -68,8 +68,8 @@ class RecordingPort : public DesktopPort {
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
-  ShellCommit CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) override;
-  std::vector<std::string> ParsingNames(FolderViewHandle view, std::int32_t count) override;
+  ShellCommit CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) override;
+  std::vector<std::string> ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) override;
   void CloseFolderView(FolderViewHandle view) override;
 
  private:

@@ -52,12 +52,12 @@ class Win32DesktopPort : public DesktopPort {
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
 
-  // The shell's folder view (win32_shell_positions.cpp): reached through COM, on the
-  // calling thread, which joins a single-threaded apartment the first time and stays in
-  // it. Each call to the shell gives up after the same limit as a list-view message.
+  // The shell's folder view (win32_shell_positions.cpp): reached through COM from a
+  // thread of each step's own, which the caller waits for up to the same limit as a
+  // list-view message.
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
-  ShellCommit CommitToShell(FolderViewHandle view, const std::vector<PlacedIcon>& placed) override;
-  std::vector<std::string> ParsingNames(FolderViewHandle view, std::int32_t count) override;
+  ShellCommit CommitToShell(FolderViewHandle view, const ShellHandOver& hand_over) override;
+  std::vector<std::string> ParsingNames(FolderViewHandle view, const std::vector<std::string>& labels) override;
   void CloseFolderView(FolderViewHandle view) override;
 
  private:

@@ -1,7 +1,7 @@
-// The shell's folder view of the desktop, reached through COM on the thread that drives
-// the list view: found from the shell's window list, handed a change's final positions
-// in one call, and asked for its items' parsing names. Every failure answers "nothing
-// done": by the time this runs, the list-view messages have placed the icons.
+// The shell's folder view of the desktop, reached through COM from a thread of its own:
+// found from the shell's window list, handed a change's final positions in one call, and
+// asked for its items' parsing names. Its items are found by their names, never by the
+// list view's indexes: the folder view keeps an order of its own.
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
@@ -11,7 +11,8 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
-#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,83 +27,56 @@ using Microsoft::WRL::ComPtr;
 // costs) for a step that most desktops never reach. Null where ole32 cannot be loaded.
 struct Ole32 {
   HRESULT(WINAPI* initialize)(void* reserved, DWORD model);
+  void(WINAPI* uninitialize)();
   HRESULT(WINAPI* create_instance)(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** out);
-  HRESULT(WINAPI* register_message_filter)(IMessageFilter* filter, IMessageFilter** previous);
   void(WINAPI* task_free)(void* block);
 };
 const Ole32* LoadOle32();
-
-// Joins this thread to a single-threaded apartment the first time it asks, and stays in
-// it for the thread's life: the shell's objects are apartment-threaded, and leaving
-// would pull COM down under anything else on the thread that uses it. False when the
-// thread is in the multithreaded apartment already (no message filter can limit a
-// call there) or COM cannot start.
-bool JoinApartment(const Ole32& ole32);
 
 // The desktop's folder view: the shell's window list -> its desktop browser -> the
 // browser's active view. Null unless that view's window is `defview`, the view whose
 // list view was just driven.
 ComPtr<IFolderView> FindDesktopFolderView(IShellWindows& windows, HWND defview);
 
-// Positions every icon of `placed` in one call, then reads each position back. Skipped
-// (no call made) when the folder view does not hold `item_count` items, the list view's
-// count: its indices would name other icons.
-ShellCommit CommitPositions(IFolderView& view, const std::vector<PlacedIcon>& placed, int item_count);
+// Clears the folder view's own auto-arrange and snap-to-grid, positions every icon of
+// `hand_over` that can be found in one call (SVSI_NOSTATECHANGE: the user's selection
+// stays), reads each position back, then sets the two settings as `hand_over` says. An
+// icon is found by its item's in-folder name, in the ANSI code page as the list view
+// shows it, against its label; of icons whose labels repeat, the n-th in the list view
+// is the n-th in the folder view, and none of them is found when the two views hold
+// different numbers of that label.
+ShellCommit CommitPositions(IFolderView& view, const ShellHandOver& hand_over);
 
-// Items 0 to count - 1 by their parsing names (SHGDN_FORPARSING), in UTF-8; empty
-// unless the view holds exactly `count` items and every name could be read.
-std::vector<std::string> ParsingNames(IFolderView& view, std::int32_t count);
+// The parsing name (SHGDN_FORPARSING, UTF-8) of each icon of `labels`, found as above;
+// "" for one not found. Empty when the view's items cannot be read.
+std::vector<std::string> ParsingNames(IFolderView& view, const std::vector<std::string>& labels);
 
-// While it lives, an outgoing COM call from this thread that has not come back after
-// `limit_ms` is cancelled (it fails with RPC_E_CALL_CANCELED), and one the other side
-// refuses as busy is tried again until then: the same limit as the list-view messages.
-// The previous message filter is put back at the end.
-class CallTimeLimit {
+// One step's hold on the folder view, on a thread of its own in the multithreaded
+// apartment: a call into a hung Explorer holds that thread, never the caller's. The
+// caller waits for each call up to the limit while it takes the messages sent to it,
+// as it does for a list-view message, and gives up on the thread after a call that did
+// not come back in time: every later call then answers Failed at once.
+class FolderViewSession {
  public:
-  CallTimeLimit(const Ole32& ole32, unsigned limit_ms);
-  ~CallTimeLimit();
-  CallTimeLimit(const CallTimeLimit&) = delete;
-  CallTimeLimit& operator=(const CallTimeLimit&) = delete;
+  // `find` runs first on the session's thread and yields the view (null for none).
+  // Without ole32 there is no thread, and every call answers Failed.
+  FolderViewSession(const Ole32* ole32, std::function<ComPtr<IFolderView>()> find, unsigned limit_ms);
+  ~FolderViewSession();
+  FolderViewSession(const FolderViewSession&) = delete;
+  FolderViewSession& operator=(const FolderViewSession&) = delete;
 
-  // Whether the limit stands: false when the filter or its timer could not be put in
-  // place. The filter is asked only when a message comes, and a hung shell sends none:
-  // without the timer's wake-ups nothing would end the wait.
-  bool active() const { return registered_ && ticker_ != nullptr; }
-  // Whether a call has been given up on: the shell did not answer in time.
-  bool gave_up() const { return gave_up_; }
+  ShellCommit Commit(const ShellHandOver& hand_over);
+  std::vector<std::string> ParsingNames(const std::vector<std::string>& labels);
 
  private:
-  // Ends with its CallTimeLimit, never through the interface, which has no virtual
-  // destructor by COM's design.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-  class Filter : public IMessageFilter {
-   public:
-    explicit Filter(CallTimeLimit& limit) : limit_(limit) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    // Lives as long as the CallTimeLimit that holds it, which outlasts its registration.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override;
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsed_ms, DWORD) override;
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD elapsed_ms, DWORD) override;
+  struct Shared;
+  // False when the thread is given up on, or `job` did not end within the limit.
+  bool Run(std::function<void(IFolderView*)> job);
 
-   private:
-    CallTimeLimit& limit_;
-  };
-#pragma GCC diagnostic pop
-
-  // What the filter answers `elapsed_ms` into a call: go on waiting (or try again), or
-  // give up.
-  bool InTime(DWORD elapsed_ms);
-
-  const Ole32& ole32_;
-  DWORD limit_ms_;
-  Filter filter_{*this};
-  IMessageFilter* previous_ = nullptr;
-  bool registered_ = false;
-  bool gave_up_ = false;
-  HANDLE ticker_ = nullptr;
+  std::shared_ptr<Shared> shared_;
+  unsigned limit_ms_;
+  HANDLE thread_ = nullptr;
+  bool given_up_ = false;
 };
 
 }  // namespace vandrel::win32

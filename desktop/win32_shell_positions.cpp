@@ -1,6 +1,5 @@
 // The Win32 port's way to the shell's folder view, beside its list-view messages.
-#include <climits>
-#include <memory>
+#include <utility>
 
 #include "desktop/win32_desktop_port.h"
 #include "desktop/win32_folder_view.h"
@@ -8,16 +7,9 @@
 namespace vandrel {
 namespace {
 
-// One step's hold on the folder view; the port's handle points at it.
-struct FolderViewSession {
-  FolderViewSession(const win32::Ole32& ole32, unsigned limit_ms) : limit(ole32, limit_ms) {}
-  // First in, last out: the view is let go while the limit still stands.
-  win32::CallTimeLimit limit;
-  win32::ComPtr<IFolderView> view;
-  HWND list_view = nullptr;
-};
-
-FolderViewSession* Session(FolderViewHandle handle) { return reinterpret_cast<FolderViewSession*>(handle); }
+win32::FolderViewSession* Session(FolderViewHandle handle) {
+  return reinterpret_cast<win32::FolderViewSession*>(handle);
+}
 
 // Whether the folder view can be the one of `list_view`, without a COM call. The
 // desktop the shell's window list names is the shell's own, in the process that made
@@ -45,34 +37,30 @@ bool MayHaveFolderView(HWND list_view) {
 FolderViewHandle Win32DesktopPort::OpenFolderView(WindowHandle list_view) {
   const HWND view = reinterpret_cast<HWND>(list_view);
   if (!MayHaveFolderView(view)) return 0;
+  // From here on the shell keeps a record the positions belong in: a lookup that fails
+  // is a failure the user hears of, not a desktop without a folder view.
   const win32::Ole32* ole32 = win32::LoadOle32();
-  if (ole32 == nullptr || !win32::JoinApartment(*ole32)) return 0;
-  auto session = std::make_unique<FolderViewSession>(*ole32, answer_limit_ms_);
-  // Without the limit, a shell that stops answering would hold Vandrel with it.
-  if (!session->limit.active()) return 0;
-  win32::ComPtr<IShellWindows> windows;
-  if (FAILED(ole32->create_instance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows))) ||
-      windows == nullptr) {
-    return 0;
-  }
-  session->view = win32::FindDesktopFolderView(*windows.Get(), GetParent(view));
-  if (session->view == nullptr) return 0;
-  session->list_view = view;
-  return reinterpret_cast<FolderViewHandle>(session.release());
+  auto find = [ole32, defview = GetParent(view)]() -> win32::ComPtr<IFolderView> {
+    win32::ComPtr<IShellWindows> windows;
+    if (ole32 == nullptr ||
+        FAILED(ole32->create_instance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&windows))) ||
+        windows == nullptr) {
+      return nullptr;
+    }
+    return win32::FindDesktopFolderView(*windows.Get(), defview);
+  };
+  return reinterpret_cast<FolderViewHandle>(new win32::FolderViewSession(ole32, std::move(find), answer_limit_ms_));
 }
 
-ShellCommit Win32DesktopPort::CommitToShell(FolderViewHandle handle, const std::vector<PlacedIcon>& placed) {
-  FolderViewSession* session = Session(handle);
-  if (session == nullptr) return ShellCommit::Skipped;
-  // Indices name the same icons in both views only while both hold the same items.
-  const std::intptr_t count = Send(reinterpret_cast<WindowHandle>(session->list_view), lvm::kGetItemCount, 0, 0);
-  if (count < 0 || count > INT_MAX) return ShellCommit::Skipped;
-  return win32::CommitPositions(*session->view.Get(), placed, static_cast<int>(count));
+ShellCommit Win32DesktopPort::CommitToShell(FolderViewHandle handle, const ShellHandOver& hand_over) {
+  win32::FolderViewSession* session = Session(handle);
+  return session != nullptr ? session->Commit(hand_over) : ShellCommit::Skipped;
 }
 
-std::vector<std::string> Win32DesktopPort::ParsingNames(FolderViewHandle handle, std::int32_t count) {
-  FolderViewSession* session = Session(handle);
-  return session != nullptr ? win32::ParsingNames(*session->view.Get(), count) : std::vector<std::string>{};
+std::vector<std::string> Win32DesktopPort::ParsingNames(FolderViewHandle handle,
+                                                        const std::vector<std::string>& labels) {
+  win32::FolderViewSession* session = Session(handle);
+  return session != nullptr ? session->ParsingNames(labels) : std::vector<std::string>{};
 }
 
 void Win32DesktopPort::CloseFolderView(FolderViewHandle handle) { delete Session(handle); }

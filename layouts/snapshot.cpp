@@ -6,8 +6,12 @@
 namespace vandrel::layouts {
 
 std::vector<IconPlace> IconPlaces(DesktopIconView& desktop, WindowHandle view, const std::vector<IconReading>& icons) {
-  std::vector<std::string> names = desktop.ReadParsingNames(view, static_cast<std::int32_t>(icons.size()));
-  // Read after the labels: a desktop whose icons came or went meanwhile gives no names.
+  std::vector<std::string> labels;
+  labels.reserve(icons.size());
+  for (const IconReading& icon : icons) labels.push_back(icon.label);
+  // Each icon's item is found in the folder view by its label: one that came or went
+  // since the labels were read gets no name, and the others keep theirs.
+  std::vector<std::string> names = desktop.ReadParsingNames(view, labels);
   if (names.size() != icons.size()) names.assign(icons.size(), std::string());
   std::vector<IconPlace> places;
   places.reserve(icons.size());

@@ -1,14 +1,20 @@
 // The way to the shell's folder view, against a shell made in this process on the real
 // interfaces: Wine's own desktop view is out of reach of these steps, as it is of the
 // product (no shell window, and its window list does not name the stand-in's view).
+// The fake agrees with the list view in nothing it need not: its items come in an order
+// of their own, may change between a read and a commit, and it may arrange, snap or hang.
 #include "desktop/win32_folder_view.h"
 
 #include <gtest/gtest.h>
 #include <shlguid.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <map>
+#include <numeric>
+#include <random>
 #include <thread>
 
 namespace vandrel::win32 {
@@ -17,6 +23,7 @@ namespace {
 enum class Fault { None, NotFound, NoDesktop, NoServices, NoBrowser, NoView, OtherWindow, NoFolderView };
 
 const HWND kDefView = reinterpret_cast<HWND>(0x1234);
+constexpr LONG kGrid = 75;
 
 // A method the chain never calls.
 #define NOT_ASKED(method, ...) \
@@ -32,17 +39,35 @@ class FakeShell : public IShellWindows,
                   public IServiceProvider,
                   public IShellBrowser,
                   public IShellView,
-                  public IFolderView,
+                  public IFolderView2,
                   public IShellFolder {
  public:
   Fault fault = Fault::None;
-  int items = 3;
-  std::map<int, POINT> positions;
+  // The view's items by key, in its own order; key k is named "Icon k" unless `names` says.
+  std::vector<int> order = {0, 1, 2};
+  std::map<int, std::string> names;
+  std::map<int, POINT> positions;  // by key
   int batches = 0;
-  DWORD flags = 0;
-  LONG offset = 0;  // added to every position handed over, as a shell that snaps them
+  DWORD flags = 0;  // what SelectAndPositionItems was last given
+  LONG offset = 0;  // added to every position handed over, as a shell measuring from elsewhere
   HRESULT select_answer = S_OK;
-  ULONG references = 1;
+  DWORD folder_flags = 0;               // FWF_AUTOARRANGE arranges every item, FWF_SNAPTOGRID snaps to kGrid
+  bool has_view2 = true;                // IFolderView2, through which the flags are set
+  DWORD flags_kept = 0;                 // the flags SetCurrentFolderFlags cannot change
+  HANDLE block = nullptr;               // SelectAndPositionItems waits for it
+  APTTYPE apartment = APTTYPE_CURRENT;  // of the thread that positioned items
+  std::atomic<ULONG> references = 1;
+
+  void Reverse() { std::reverse(order.begin(), order.end()); }
+  void Shuffle(int count, unsigned seed) {
+    order.resize(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+  }
+  std::string NameOf(int key) const {
+    const auto named = names.find(key);
+    return named != names.end() ? named->second : "Icon " + std::to_string(key);
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     *out = nullptr;
@@ -50,8 +75,9 @@ class FakeShell : public IShellWindows,
       *out = static_cast<IShellWindows*>(this);
     } else if (iid == __uuidof(IServiceProvider) && fault != Fault::NoServices) {
       *out = static_cast<IServiceProvider*>(this);
-    } else if (iid == __uuidof(IFolderView) && fault != Fault::NoFolderView) {
-      *out = static_cast<IFolderView*>(this);
+    } else if ((iid == __uuidof(IFolderView) || (iid == __uuidof(IFolderView2) && has_view2)) &&
+               fault != Fault::NoFolderView) {
+      *out = static_cast<IFolderView2*>(this);
     } else {
       return E_NOINTERFACE;
     }
@@ -85,25 +111,35 @@ class FakeShell : public IShellWindows,
     return S_OK;
   }
 
-  // Item i's identifier: its size, i, and a name "#i" (which it gives as its offset form).
+  // An item's identifier: its size, its key, and "#k" (which it gives as its offset form).
   HRESULT STDMETHODCALLTYPE ItemCount(UINT, int* count) override {
-    *count = items;
+    *count = static_cast<int>(order.size());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Item(int index, PITEMID_CHILD* out) override {
     *out = nullptr;
-    if (index < 0 || index >= items) return E_INVALIDARG;
-    const Id id{sizeof(Id) - sizeof(USHORT), index, {'#', static_cast<char>('0' + index % 10)}, 0};
+    if (index < 0 || index >= static_cast<int>(order.size())) return E_INVALIDARG;
+    const int key = order[static_cast<std::size_t>(index)];
+    const Id id{sizeof(Id) - sizeof(USHORT), key, {'#', static_cast<char>('0' + key % 10)}, 0};
     *out = static_cast<PITEMID_CHILD>(CoTaskMemAlloc(sizeof id));
     std::memcpy(*out, &id, sizeof id);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SelectAndPositionItems(UINT count, PCUITEMID_CHILD_ARRAY ids, POINT* points,
                                                    DWORD how) override {
+    if (block != nullptr) WaitForSingleObject(block, INFINITE);
+    APTTYPEQUALIFIER qualifier{};
+    CoGetApartmentType(&apartment, &qualifier);
     ++batches;
     flags = how;
     for (UINT i = 0; i < count && SUCCEEDED(select_answer); ++i) {
-      positions[IndexOf(ids[i])] = POINT{points[i].x + offset, points[i].y};
+      POINT at{points[i].x + offset, points[i].y};
+      if ((folder_flags & FWF_SNAPTOGRID) != 0) at = POINT{at.x / kGrid * kGrid, at.y / kGrid * kGrid};
+      positions[IndexOf(ids[i])] = at;
+    }
+    // Arranging, the view lays every item out its own way.
+    if ((folder_flags & FWF_AUTOARRANGE) != 0 && SUCCEEDED(select_answer)) {
+      for (std::size_t i = 0; i < order.size(); ++i) positions[order[i]] = POINT{0, static_cast<LONG>(i) * kGrid};
     }
     return select_answer;
   }
@@ -113,21 +149,43 @@ class FakeShell : public IShellWindows,
     *at = found->second;
     return S_OK;
   }
+  HRESULT STDMETHODCALLTYPE GetSpacing(POINT* spacing) override {
+    *spacing = POINT{kGrid, kGrid};
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetAutoArrange() override { return (folder_flags & FWF_AUTOARRANGE) != 0 ? S_OK : S_FALSE; }
+  HRESULT STDMETHODCALLTYPE GetCurrentFolderFlags(DWORD* out) override {
+    *out = folder_flags;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetCurrentFolderFlags(DWORD mask, DWORD value) override {
+    mask &= ~flags_kept;
+    folder_flags = (folder_flags & ~mask) | (value & mask);
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE GetFolder(REFIID iid, void** out) override {
     *out = nullptr;
     return iid == __uuidof(IShellFolder) ? Give(static_cast<IShellFolder*>(this), out) : E_NOINTERFACE;
   }
-  // Each of the three forms a folder may answer a name in: wide, in the identifier, in
-  // the record; item 3 has none.
+  // The in-folder name wide; the parsing name in each of the three forms a folder may
+  // answer in, for keys 0 (wide), 1 (in the identifier) and 2 (in the record); other
+  // keys have none.
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD id, SHGDNF how, STRRET* name) override {
     static const wchar_t kWide[] = L"C:\\Users\\\u7528\u6237\\Desktop\\\u56DE\u6536\u7AD9.lnk";
-    const int index = IndexOf(id);
-    if (how != SHGDN_FORPARSING || index > 2) return E_FAIL;
-    name->uType = index == 0 ? STRRET_WSTR : index == 1 ? STRRET_OFFSET : STRRET_CSTR;
-    if (index == 0)
-      name->pOleStr = static_cast<wchar_t*>(std::memcpy(CoTaskMemAlloc(sizeof kWide), kWide, sizeof kWide));
-    if (index == 1) name->uOffset = offsetof(Id, name);
-    if (index == 2) std::strcpy(name->cStr, "::{645FF040-5081-101B-9F08-00AA002F954E}");
+    const int key = IndexOf(id);
+    if (how == SHGDN_INFOLDER) {
+      const std::string text = NameOf(key);
+      const std::wstring wide(text.begin(), text.end());
+      const std::size_t size = (wide.size() + 1) * sizeof(wchar_t);
+      name->uType = STRRET_WSTR;
+      name->pOleStr = static_cast<wchar_t*>(std::memcpy(CoTaskMemAlloc(size), wide.c_str(), size));
+      return S_OK;
+    }
+    if (how != SHGDN_FORPARSING || key > 2) return E_FAIL;
+    name->uType = key == 0 ? STRRET_WSTR : key == 1 ? STRRET_OFFSET : STRRET_CSTR;
+    if (key == 0) name->pOleStr = static_cast<wchar_t*>(std::memcpy(CoTaskMemAlloc(sizeof kWide), kWide, sizeof kWide));
+    if (key == 1) name->uOffset = offsetof(Id, name);
+    if (key == 2) std::strcpy(name->cStr, "::{645FF040-5081-101B-9F08-00AA002F954E}");
     return S_OK;
   }
 
@@ -152,8 +210,20 @@ class FakeShell : public IShellWindows,
   NOT_ASKED(AddPropertySheetPages, DWORD, LPFNSVADDPROPSHEETPAGE, LPARAM)
   NOT_ASKED(SelectItem, PCUITEMID_CHILD, SVSIF) NOT_ASKED(GetItemObject, UINT, REFIID, void**)
   NOT_ASKED(GetCurrentViewMode, UINT*) NOT_ASKED(SetCurrentViewMode, UINT) NOT_ASKED(Items, UINT, REFIID, void**)
-  NOT_ASKED(GetSelectionMarkedItem, int*) NOT_ASKED(GetFocusedItem, int*) NOT_ASKED(GetSpacing, POINT*)
-  NOT_ASKED(GetDefaultSpacing, POINT*) NOT_ASKED(GetAutoArrange) NOT_ASKED(SelectItem, int, DWORD)
+  NOT_ASKED(GetSelectionMarkedItem, int*) NOT_ASKED(GetFocusedItem, int*)
+  NOT_ASKED(GetDefaultSpacing, POINT*) NOT_ASKED(SelectItem, int, DWORD)
+  NOT_ASKED(SetGroupBy, REFPROPERTYKEY, WINBOOL) NOT_ASKED(GetGroupBy, PROPERTYKEY*, WINBOOL*)
+  NOT_ASKED(SetViewProperty, PCUITEMID_CHILD, REFPROPERTYKEY, REFPROPVARIANT)
+  NOT_ASKED(GetViewProperty, PCUITEMID_CHILD, REFPROPERTYKEY, PROPVARIANT*)
+  NOT_ASKED(SetTileViewProperties, PCUITEMID_CHILD, LPCWSTR) NOT_ASKED(SetExtendedTileViewProperties, PCUITEMID_CHILD, LPCWSTR)
+  NOT_ASKED(SetText, FVTEXTTYPE, LPCWSTR) NOT_ASKED(GetSortColumnCount, int*)
+  NOT_ASKED(SetSortColumns, const SORTCOLUMN*, int) NOT_ASKED(GetSortColumns, SORTCOLUMN*, int)
+  NOT_ASKED(GetItem, int, REFIID, void**) NOT_ASKED(GetVisibleItem, int, WINBOOL, int*)
+  NOT_ASKED(GetSelectedItem, int, int*) NOT_ASKED(GetSelection, WINBOOL, IShellItemArray**)
+  NOT_ASKED(GetSelectionState, PCUITEMID_CHILD, DWORD*) NOT_ASKED(InvokeVerbOnSelection, LPCSTR)
+  NOT_ASKED(SetViewModeAndIconSize, FOLDERVIEWMODE, int) NOT_ASKED(GetViewModeAndIconSize, FOLDERVIEWMODE*, int*)
+  NOT_ASKED(SetGroupSubsetCount, UINT) NOT_ASKED(GetGroupSubsetCount, UINT*) NOT_ASKED(SetRedraw, WINBOOL)
+  NOT_ASKED(IsMoveInSameFolder) NOT_ASKED(DoRename)
   NOT_ASKED(ParseDisplayName, HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*)
   NOT_ASKED(EnumObjects, HWND, SHCONTF, IEnumIDList**) NOT_ASKED(CreateViewObject, HWND, REFIID, void**)
   NOT_ASKED(BindToObject, PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**)
@@ -162,18 +232,18 @@ class FakeShell : public IShellWindows,
   NOT_ASKED(GetAttributesOf, UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*)
   NOT_ASKED(GetUIObjectOf, HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**)
   NOT_ASKED(SetNameOf, HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*)
-      // clang-format on
 
-      private :
+ private:
 #pragma pack(push, 1)
-      struct Id {
+  struct Id {
     USHORT size;
-    int index;
+    int key;
     char name[4];
     USHORT end;  // the empty identifier that ends a list
   };
 #pragma pack(pop)
-  static int IndexOf(PCUITEMID_CHILD id) { return reinterpret_cast<const Id*>(id)->index; }
+  // clang-format on
+  static int IndexOf(PCUITEMID_CHILD id) { return reinterpret_cast<const Id*>(id)->key; }
   template <class I>
   HRESULT Give(I* object, void** out) {
     *out = object;
@@ -195,112 +265,191 @@ TEST(FolderViewLookup, FollowsTheChainToTheDefViewDrivenAndAnyFailureSkipsLeavin
     FakeShell shell;
     shell.fault = fault;
     EXPECT_EQ(FindDesktopFolderView(shell, kDefView), nullptr);
-    EXPECT_EQ(shell.references, 1u);
+    EXPECT_EQ(shell.references.load(), 1u);
   }
   FakeShell shell;
   {
     const ComPtr<IFolderView> view = FindDesktopFolderView(shell, kDefView);
     EXPECT_EQ(view.Get(), static_cast<IFolderView*>(&shell));
-    EXPECT_EQ(shell.references, 2u);
+    EXPECT_EQ(shell.references.load(), 2u);
   }
-  EXPECT_EQ(shell.references, 1u);
+  EXPECT_EQ(shell.references.load(), 1u);
 }
 
-TEST(FolderViewCommit, OneBatchWithTheItemsPointsAndFlagThenAReadBackThatCatchesAnyOtherPosition) {
-  const std::vector<PlacedIcon> placed = {{2, 19, 150}, {0, -5, 32767}};
+std::vector<std::string> Labels(int count) {
+  std::vector<std::string> labels;
+  for (int k = 0; k < count; ++k) labels.push_back("Icon " + std::to_string(k));
+  return labels;
+}
+
+bool At(const FakeShell& shell, int key, LONG x, LONG y) {
+  const auto found = shell.positions.find(key);
+  return found != shell.positions.end() && found->second.x == x && found->second.y == y;
+}
+
+TEST(FolderViewCommit, EachIconGoesToItsOwnItemWhateverTheViewsOrderAndTheShellsSettingsLeaveTheSelection) {
+  enum class Setup { Own, Reversed, Shuffled, Changed, Repeated, Arranging, ArrangingStuck, Snapping, Moved, Refused };
   const struct {
     const char* name;
-    int items;
-    LONG offset;
-    HRESULT select;
+    Setup setup;
+    bool auto_arrange_after;  // the view state the change leaves
     ShellCommit result;
-    int batches;
+    DWORD flags_after;
   } cases[] = {
-      {"kept", 3, 0, S_OK, ShellCommit::Kept, 1},
-      {"moved by the shell", 3, 7, S_OK, ShellCommit::NotKept, 1},
-      {"refused, as Wine's view does", 3, 0, E_NOTIMPL, ShellCommit::Skipped, 1},
-      {"other items than the list view's", 4, 0, S_OK, ShellCommit::Skipped, 0},
+      {"the list view's own order", Setup::Own, false, ShellCommit::Kept, 0},
+      {"reversed", Setup::Reversed, false, ShellCommit::Kept, 0},
+      {"shuffled", Setup::Shuffled, false, ShellCommit::Kept, 0},
+      {"an icon gone and another come since the read", Setup::Changed, false, ShellCommit::Unidentified, 0},
+      {"a label repeated, in another order", Setup::Repeated, false, ShellCommit::Kept, 0},
+      {"arranging until told not to, and told again by a restore", Setup::Arranging, true, ShellCommit::Kept,
+       FWF_AUTOARRANGE},
+      {"arranging and no way to stop it", Setup::ArrangingStuck, false, ShellCommit::Arranging, FWF_AUTOARRANGE},
+      {"snapping whatever it is told", Setup::Snapping, false, ShellCommit::Snapped, FWF_SNAPTOGRID},
+      {"measuring from elsewhere", Setup::Moved, false, ShellCommit::NotKept, 0},
+      {"refusing", Setup::Refused, false, ShellCommit::Failed, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeShell shell;
-    shell.items = c.items;
-    shell.offset = c.offset;
-    shell.select_answer = c.select;
-    EXPECT_EQ(CommitPositions(shell, placed, 3), c.result);
-    EXPECT_EQ(shell.batches, c.batches);
-    if (c.result != ShellCommit::Kept) continue;
-    EXPECT_EQ(shell.flags, static_cast<DWORD>(SVSI_POSITIONITEM));
-    ASSERT_EQ(shell.positions.size(), 2u);
-    EXPECT_TRUE(shell.positions[2].x == 19 && shell.positions[2].y == 150);
-    EXPECT_TRUE(shell.positions[0].x == -5 && shell.positions[0].y == 32767);
+    ShellHandOver hand_over;
+    hand_over.labels = Labels(6);
+    hand_over.placed = {{2, 19, 150}, {0, 130, 32767}, {5, 80, 160}};
+    hand_over.auto_arrange = c.auto_arrange_after;
+    shell.Shuffle(6, 0);
+    // The key of the item each placed icon must reach; -1 for none.
+    std::vector<int> keys = {2, 0, 5};
+    switch (c.setup) {
+      case Setup::Own: break;
+      case Setup::Reversed: shell.Reverse(); break;
+      case Setup::Shuffled: shell.Shuffle(6, 18); break;
+      case Setup::Changed:
+        // Icon 0 gone and Icon 6 come: the counts agree, and every index after 0 is shifted.
+        shell.order = {1, 2, 3, 4, 5, 6};
+        keys = {2, -1, 5};
+        break;
+      case Setup::Repeated:
+        // "Icon 2" twice in both views, "Icon 5" gone: the n-th of a label is the n-th.
+        hand_over.labels[5] = "Icon 2";
+        shell.names[5] = "Icon 2";
+        shell.order = {5, 4, 3, 2, 1, 0};
+        keys = {5, 0, 2};
+        break;
+      case Setup::Arranging: shell.folder_flags = FWF_AUTOARRANGE; break;
+      case Setup::ArrangingStuck:
+        shell.folder_flags = FWF_AUTOARRANGE;
+        shell.has_view2 = false;
+        break;
+      case Setup::Snapping:
+        shell.folder_flags = FWF_SNAPTOGRID;
+        shell.flags_kept = FWF_SNAPTOGRID;
+        keys = {-1, -1, -1};  // on the grid, not where they were put
+        break;
+      case Setup::Moved:
+        shell.offset = 7;
+        keys = {-1, -1, -1};
+        break;
+      case Setup::Refused:
+        shell.select_answer = E_FAIL;
+        keys = {-1, -1, -1};
+        break;
+    }
+    EXPECT_EQ(CommitPositions(shell, hand_over), c.result);
+    EXPECT_EQ(shell.folder_flags, c.flags_after);
+    if (c.result == ShellCommit::Arranging) {
+      EXPECT_EQ(shell.batches, 0);
+      continue;
+    }
+    EXPECT_EQ(shell.batches, 1);
+    EXPECT_EQ(shell.flags, static_cast<DWORD>(SVSI_POSITIONITEM | SVSI_NOSTATECHANGE));
+    std::size_t handed = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i] < 0) continue;
+      ++handed;
+      EXPECT_TRUE(At(shell, keys[i], hand_over.placed[i].x, hand_over.placed[i].y)) << "icon " << i;
+    }
+    if (c.result == ShellCommit::Kept || c.result == ShellCommit::Unidentified) {
+      EXPECT_EQ(shell.positions.size(), handed);
+    }
   }
+  FakeShell idle;
+  EXPECT_EQ(CommitPositions(idle, ShellHandOver{}), ShellCommit::Skipped);
+  EXPECT_EQ(idle.batches, 0);
 }
 
-TEST(FolderViewNames, ReadsEveryFormInUtf8OrNothing) {
+TEST(FolderViewNames, EachIconsNameFromItsOwnItemInEveryFormInUtf8) {
   FakeShell shell;
-  EXPECT_EQ(ParsingNames(shell, 3),
+  shell.order = {3, 2, 1, 0};
+  EXPECT_EQ(ParsingNames(shell, Labels(4)),
             (std::vector<std::string>{
                 "C:\\Users\\\xE7\x94\xA8\xE6\x88\xB7\\Desktop\\\xE5\x9B\x9E\xE6\x94\xB6\xE7\xAB\x99.lnk", "#1",
+                "::{645FF040-5081-101B-9F08-00AA002F954E}", ""}));
+  // Icon 1 gone and Icon 4 come since the labels were read: the others keep their names.
+  shell.order = {4, 2, 0};
+  EXPECT_EQ(ParsingNames(shell, Labels(3)),
+            (std::vector<std::string>{
+                "C:\\Users\\\xE7\x94\xA8\xE6\x88\xB7\\Desktop\\\xE5\x9B\x9E\xE6\x94\xB6\xE7\xAB\x99.lnk", "",
                 "::{645FF040-5081-101B-9F08-00AA002F954E}"}));
-  EXPECT_EQ(shell.references, 1u);
-  shell.items = 4;  // item 3 has no name
-  EXPECT_TRUE(ParsingNames(shell, 4).empty());
-  EXPECT_TRUE(ParsingNames(shell, 3).empty());  // the view holds another number of items
-  EXPECT_EQ(shell.references, 1u);
+  EXPECT_EQ(shell.references.load(), 1u);
 }
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
-// A shell whose thread is blocked for 1.5 s: the call to it is given up at the limit,
-// and the filter that stood before is back afterwards. Windows then ends the call;
-// Wine 8 asks the filter, is told to cancel, and waits on all the same (its loop leaves
-// only a switch), one more reason the product asks Wine's shell nothing.
-TEST(CallTimeLimit, GivesUpACallToABlockedThreadAtTheLimitAndPutsThePreviousFilterBack) {
+// The session's thread and the caller's wait: a shell that holds the call holds only
+// the thread, the caller takes the messages sent to it meanwhile, and every object is
+// let go of on the thread it was had on.
+TEST(FolderViewSession, CallsFromAThreadOfItsOwnThatAHungShellCannotHoldTheCallerOn) {
   const Ole32* ole32 = LoadOle32();
-  ASSERT_TRUE(ole32 != nullptr && JoinApartment(*ole32));
-  IStream* marshalled = nullptr;
-  DWORD shell_thread_id = 0;
-  const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::thread shell_thread([&] {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    CoMarshalInterThreadInterfaceInStream(IID_IStream, stream.Get(), &marshalled);
-    shell_thread_id = GetCurrentThreadId();
-    SetEvent(ready);
-    Sleep(1500);  // hung: no message pumped
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-    stream.Reset();
-    CoUninitialize();
+  ASSERT_NE(ole32, nullptr);
+  FakeShell shell;
+  const auto find = [&shell] { return ComPtr<IFolderView>(static_cast<IFolderView2*>(&shell)); };
+  ShellHandOver hand_over;
+  hand_over.labels = Labels(3);
+  hand_over.placed = {{1, 10, 20}};
+  {
+    FolderViewSession session(ole32, find, 3000);
+    EXPECT_EQ(session.Commit(hand_over), ShellCommit::Kept);
+    EXPECT_EQ(session.ParsingNames(Labels(2)).size(), 2u);
+    EXPECT_EQ(shell.apartment, APTTYPE_MTA);
+  }
+  EXPECT_EQ(shell.references.load(), 1u);
+  {
+    FolderViewSession session(
+        ole32, [] { return ComPtr<IFolderView>(); }, 3000);
+    EXPECT_EQ(session.Commit(hand_over), ShellCommit::Failed);  // a shell whose view cannot be found
+  }
+
+  // A window of this thread, and a message sent to it from another while the call hangs.
+  const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  shell.block = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> answered = false;
+  std::thread sender([&] {
+    Sleep(50);
+    DWORD_PTR ignored = 0;
+    answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &ignored) != 0;
+    // A caller that waited without a limit fails here rather than hangs.
+    Sleep(2000);
+    SetEvent(shell.block);
   });
-  WaitForSingleObject(ready, INFINITE);
-  ComPtr<IStream> stream;
-  EXPECT_HRESULT_SUCCEEDED(CoGetInterfaceAndReleaseStream(marshalled, IID_PPV_ARGS(&stream)));
-  const DWORD start = GetTickCount();
-  HRESULT answer = S_OK;
-  bool gave_up = false;
-  if (stream != nullptr) {
-    CallTimeLimit limit(*ole32, 300);
-    STATSTG stat{};
-    answer = stream->Stat(&stat, STATFLAG_NONAME);
-    gave_up = limit.gave_up();
+  const ULONGLONG start = GetTickCount64();
+  ShellCommit first = ShellCommit::Kept;
+  ShellCommit second = ShellCommit::Kept;
+  {
+    FolderViewSession session(ole32, find, 300);
+    first = session.Commit(hand_over);
+    second = session.Commit(hand_over);  // the thread is given up on: no call at all
   }
-  const DWORD took = GetTickCount() - start;
-  EXPECT_TRUE(gave_up);
+  const ULONGLONG took = GetTickCount64() - start;
+  sender.join();
+  EXPECT_EQ(first, ShellCommit::Failed);
+  EXPECT_EQ(second, ShellCommit::Failed);
   EXPECT_GE(took, 300u);
-  if (!UnderWine()) {
-    EXPECT_EQ(answer, RPC_E_CALL_CANCELED);
-    EXPECT_LT(took, 1000u);
-  }
-  IMessageFilter* previous = reinterpret_cast<IMessageFilter*>(1);
-  EXPECT_HRESULT_SUCCEEDED(CoRegisterMessageFilter(nullptr, &previous));
-  EXPECT_EQ(previous, nullptr);
-  stream.Reset();
-  PostThreadMessageW(shell_thread_id, WM_QUIT, 0, 0);
-  shell_thread.join();
-  CloseHandle(ready);
+  EXPECT_LT(took, 1500u);
+  EXPECT_TRUE(answered);
+  // Released, the call ends on the thread given up on, which lets go of the view.
+  for (int i = 0; i < 200 && shell.references.load() != 1u; ++i) Sleep(10);
+  EXPECT_EQ(shell.references.load(), 1u);
+  EXPECT_EQ(shell.batches, 2);
+  CloseHandle(shell.block);
+  DestroyWindow(window);
 }
 
 }  // namespace
