@@ -16,7 +16,10 @@ constexpr char kFooter[] =
     "Figures: left, right, top, bottom (--step, default: the system's icon spacing), sine, cosine,\n"
     "circle (--radius; without it the main window's circle), cross, walk (--step, default 77),\n"
     "rings (--radius, default 350), red-labels.\n"
-    "Every figure, and every restore, can be taken back with \"vandrel undo\".\n"
+    "Every figure, and every restore, can be taken back with \"vandrel undo\", and an undo with \"vandrel redo\".\n"
+    "Where no undo copy can be kept, a change is refused unless --no-undo is given;\n"
+    "\"vandrel --no-undo\" alone opens the window keeping no undo copies.\n"
+    "The names \"original\" and \"original N\" are kept for the originals Vandrel saves.\n"
     "Layouts live in %LOCALAPPDATA%\\Vandrel, or in the folder VANDREL_DATA_DIR names.\n"
     "Exit status: 0 done, 1 failed (the reason on stderr), 2 bad usage.";
 
@@ -56,18 +59,25 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   std::string name;
   CLI::App* layout = app.add_subcommand("layout", "Save, restore, list or delete a named layout of the icons");
   layout->require_subcommand(1);
-  CLI::App* save =
-      layout->add_subcommand("save", "Save where the icons are now under NAME (replacing a layout of that name)");
+  bool no_undo = false;
+  bool replace = false;
+  constexpr char kNoUndoHelp[] = "Change the icons even where no undo copy can be kept, and keep none";
+  CLI::App* save = layout->add_subcommand("save", "Save where the icons are now under NAME");
   save->add_option("name", name, "The layout's name")->required()->type_name("NAME");
+  save->add_flag("--replace", replace, "Replace a layout of that name");
   CLI::App* restore = layout->add_subcommand(
       "restore", "Put the icons back where the layout NAME has them; without NAME, the newest layout of this display");
   CLI::Option* restore_name = restore->add_option("name", name, "The layout's name")->type_name("NAME");
+  restore->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
   CLI::App* list = layout->add_subcommand(
       "list", "One line per layout: name, display, icons, when saved; this display's first, newest first");
   CLI::App* remove = layout->add_subcommand("delete", "Delete the layout NAME");
   remove->add_option("name", name, "The layout's name")->required()->type_name("NAME");
 
   CLI::App* undo = app.add_subcommand("undo", "Put the icons back where they were before the last figure or restore");
+  undo->add_flag(kNoUndoOption, no_undo, "Undo even where no redo copy can be kept");
+  CLI::App* redo = app.add_subcommand("redo", "Put the icons back where they were before the last undo");
+  redo->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
 
   CLI::App* watch = app.add_subcommand(
       "watch", "Keep watch in the notification area: put the icons back after a display change or an Explorer restart");
@@ -86,6 +96,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
                           ->type_name("N");
   CLI::Option* radius = figure->add_option("--radius", radius_text, "Radius of the circle or outer ring, in pixels")
                             ->type_name("R");
+  std::string monitor_text;
+  CLI::Option* monitor =
+      figure->add_option("--monitor", monitor_text, "The monitor to lay it on (vandrel monitors); default: the primary")
+          ->type_name("N");
+  figure->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
+  CLI::App* monitors = app.add_subcommand("monitors", "One line per monitor: number, size, position, work area, DPI");
 
   // Last: a subcommand takes its parent's footer when it is made.
   app.footer(kFooter);
@@ -105,6 +121,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   }
 
   Command command;
+  command.no_undo = no_undo;
+  command.replace = replace;
   if (*save || *remove) {
     command.action = *save ? Action::SaveLayout : Action::DeleteLayout;
     command.name = name;
@@ -115,6 +133,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::ListLayouts;
   } else if (*undo) {
     command.action = Action::Undo;
+  } else if (*redo) {
+    command.action = Action::Redo;
+  } else if (*monitors) {
+    command.action = Action::ListMonitors;
   } else if (*watch) {
     command.action = stop ? Action::StopWatching : Action::Watch;
   } else {
@@ -134,6 +156,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
       if (!takes_radius) return BadUsage("--radius: the figure " + figure_name + " takes no radius");
       command.radius = ParseInt32(radius_text);
       if (!command.radius) return BadUsage("--radius: " + radius_text + " is not a whole number of pixels");
+    }
+    if (monitor->count() > 0) {
+      command.monitor = ParseInt32(monitor_text);
+      if (!command.monitor || *command.monitor < 1) {
+        return BadUsage("--monitor: " + monitor_text + " is no monitor's number");
+      }
     }
     if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kTestWindowStep;
     if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kTestWindowRadius;

@@ -13,7 +13,18 @@
 
 namespace vandrel::cli {
 
-enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Figure, Watch, StopWatching };
+enum class Action {
+  SaveLayout,
+  RestoreLayout,
+  ListLayouts,
+  DeleteLayout,
+  Undo,
+  Redo,
+  Figure,
+  ListMonitors,
+  Watch,
+  StopWatching,
+};
 
 enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk, Rings, RedLabels };
 
@@ -47,7 +58,13 @@ struct Command {
   Figure figure = Figure::Left;
   std::optional<std::int32_t> step;
   std::optional<std::int32_t> radius;
+  std::optional<std::int32_t> monitor;  // --monitor; left out: the primary
+  bool no_undo = false;                 // --no-undo: change the desktop without keeping an undo copy
+  bool replace = false;                 // --replace: save over a layout of the same name
 };
+
+// `vandrel --no-undo` alone: the window, keeping no undo copies (the figure benchmark).
+inline constexpr char kNoUndoOption[] = "--no-undo";
 
 // The outcome of reading the arguments: a command to run, or text to print and an exit
 // status (0 after --help or --version, 2 after a bad usage, its reason in `error`).

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 
 #include "app/command_line.h"
 #include "app/figure_arguments.h"
@@ -22,6 +24,7 @@
 #include "app/figure_host.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "layouts/display_match.h"
 #include "layouts/layouts.h"
 
 namespace vandrel::cli {
@@ -39,6 +42,14 @@ class PrintingPort : public Win32DesktopPort {
   StandardStreams& streams_;
 };
 
+// A --monitor that names none of the monitors: bad usage, as a malformed number is.
+class UnknownMonitor : public std::runtime_error {
+ public:
+  explicit UnknownMonitor(std::int32_t number)
+      : std::runtime_error("--monitor: there is no monitor " + std::to_string(number) +
+                           "; \"vandrel monitors\" lists them") {}
+};
+
 // Every figure of both windows, from the one implementation they share.
 class CommandLineFigures : public FigureHost {
  public:
@@ -50,12 +61,16 @@ class CommandLineFigures : public FigureHost {
 };
 
 void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layouts& layouts) {
+  if (command.monitor && static_cast<std::size_t>(*command.monitor) > desktop.ReadMonitors().size()) {
+    throw UnknownMonitor(*command.monitor);
+  }
   // A window's figure that finds no desktop view places nothing and says nothing; a
   // script that asked for a figure must learn that none was laid out.
   if (desktop.GetDesktopListView() == 0) throw layouts::NoDesktopView();
   CommandLineFigures host(desktop);
-  host.set_before_change([&layouts, &desktop]() noexcept {
-    layouts.BeforeChange();
+  if (command.monitor) host.set_monitor(*command.monitor);
+  host.set_before_change([&layouts, &desktop]() {
+    auto hold = std::make_shared<layouts::Layouts::Hold>(layouts.BeginChange());
     // Then what the main window does when it is shown, before any of its figures can
     // run: without it the shell would arrange the icons again at once. After the
     // snapshot, so that an undo puts the arrangement back too. A shell that does not
@@ -65,6 +80,7 @@ void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layout
       desktop.ClearSnapToGrid();
     } catch (...) {
     }
+    return hold;
   });
   const auto spacing = [&desktop] { return desktop.Metric(SystemMetric::IconSpacingY); };
   switch (command.figure) {
@@ -139,12 +155,13 @@ void Run(const Command& command, StandardStreams& streams) {
   PrintingPort port(streams);
   DesktopIconView desktop(port);
   layouts::Layouts layouts(desktop, store);
+  layouts.set_keep_undo(!command.no_undo);
   // Its own line on stderr: stdout keeps only what was done.
   const layouts::Layouts::Warn warn = [&streams](std::string_view line) { streams.Err(std::string(line) + "\n"); };
 
   switch (command.action) {
     case Action::SaveLayout:
-      streams.Out(layouts.Save(command.name.value_or("")) + "\n");
+      streams.Out(layouts.Save(command.name.value_or(""), command.replace) + "\n");
       break;
     case Action::RestoreLayout:
       streams.Out(layouts.Restore(command.name, warn) + "\n");
@@ -159,11 +176,19 @@ void Run(const Command& command, StandardStreams& streams) {
     case Action::Undo:
       streams.Out(layouts.Undo() + "\n");
       break;
+    case Action::Redo:
+      streams.Out(layouts.Redo() + "\n");
+      break;
     case Action::Figure:
       RunFigure(command, desktop, layouts);
       break;
     case Action::Watch:
     case Action::StopWatching: break;
+    case Action::ListMonitors: {
+      const std::vector<Monitor> monitors = desktop.ReadMonitors();
+      for (std::size_t i = 0; i < monitors.size(); ++i) streams.Out(layouts::MonitorLine(i + 1, monitors[i]) + "\n");
+      break;
+    }
   }
 }
 
@@ -186,6 +211,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
     if (!parsed.command) return parsed.exit_status;
     Run(*parsed.command, streams);
     return 0;
+  } catch (const UnknownMonitor& e) {
+    streams.Err(OneLine(e.what()));
+    return kBadUsage;
   } catch (const UserError& e) {
     streams.Err(OneLine(ToUtf8(e.text())));
   } catch (const std::exception& e) {

@@ -37,6 +37,19 @@ void SayCannotStart(DWORD code) {
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+// A job whose processes end when its last handle, this program's, is closed.
+HANDLE JobThatEndsWithUs() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (job == nullptr) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
 }  // namespace
 
 int wmain() {
@@ -66,11 +79,21 @@ int wmain() {
     // job is short: Ctrl+C waits for its end.
     SetConsoleCtrlHandler(nullptr, TRUE);
   }
+  // Ctrl+Break, or the console closed, still ends this program: the job ends with it,
+  // rather than writing on behind a prompt that has come back. The job object is
+  // closed only by this program's end, and takes the child along then.
+  HANDLE child_job = job ? JobThatEndsWithUs() : nullptr;
   PROCESS_INFORMATION child{};
-  if (program.empty() || !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE, 0, nullptr,
-                                         nullptr, &startup, &child)) {
+  if (program.empty() ||
+      !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
+                      child_job != nullptr ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &child)) {
     SayCannotStart(GetLastError());
     return 1;
+  }
+  if (child_job != nullptr) {
+    // Not in the job (a job of our own forbids it on old Windows): it runs all the same.
+    AssignProcessToJobObject(child_job, child.hProcess);
+    ResumeThread(child.hThread);
   }
   CloseHandle(child.hThread);
   DWORD status = 0;

@@ -38,11 +38,31 @@ std::optional<std::wstring> LocalAppData() {
   return std::nullopt;
 }
 
+// The folder as a full path with the \\?\ prefix: Windows then takes paths past MAX_PATH
+// (a long folder, and a claimed entry's name inside it) whatever the system's long-path
+// setting. The folder as given when it has no full path.
+std::filesystem::path LongPathForm(const std::wstring& folder) {
+  if (folder.rfind(L"\\\\?\\", 0) == 0) return folder;
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return folder;
+    if (length < full.size()) {
+      full.resize(length);
+      break;
+    }
+    full.resize(length);
+  }
+  if (full.rfind(L"\\\\.\\", 0) == 0 || full.rfind(L"\\\\?\\", 0) == 0) return full;  // a device path
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 }  // namespace
 
 std::filesystem::path DataFolder() {
-  if (std::optional<std::wstring> folder = Variable(L"VANDREL_DATA_DIR")) return std::filesystem::path(*folder);
-  if (std::optional<std::wstring> folder = LocalAppData()) return std::filesystem::path(*folder) / L"Vandrel";
+  if (std::optional<std::wstring> folder = Variable(L"VANDREL_DATA_DIR")) return LongPathForm(*folder);
+  if (std::optional<std::wstring> folder = LocalAppData()) return LongPathForm(*folder + L"\\Vandrel");
   throw std::runtime_error("No folder for Vandrel's layouts: neither LOCALAPPDATA nor VANDREL_DATA_DIR is set");
 }
 

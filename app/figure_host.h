@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "arrange/circle_figures.h"
@@ -22,14 +23,20 @@ class FigureHost {
   explicit FigureHost(DesktopIconView& desktop) : desktop_(desktop) {}
 
   // Runs before every operation that moves icons or recolours their labels, so that
-  // what it is about to change can be put back. It must not throw: a figure runs
-  // whatever becomes of its snapshot.
-  void set_before_change(std::function<void()> before_change) { before_change_ = std::move(before_change); }
+  // what it is about to change can be put back. What it returns is held until the
+  // change has ended (the change lock); null leaves the change undone (the user would
+  // not go on without an undo copy). An error it throws ends the handler unchanged.
+  using BeforeChangeHook = std::function<std::shared_ptr<void>()>;
+  void set_before_change(BeforeChangeHook before_change) { before_change_ = std::move(before_change); }
+  // The monitor the figures go to: the one that holds the larger part of `window` (the
+  // windows' own), or monitor `number` (the command line's; 1, the primary, by default).
+  void set_monitor_window(WindowHandle window) { monitor_.window = window; }
+  void set_monitor(std::int32_t number) { monitor_ = {number, 0}; }
 
   WindowHandle GetDesktopListView() { return desktop_.GetDesktopListView(); }
   void SetTextColor(std::uint32_t text_colour, std::uint32_t background_colour) {
-    BeforeChange();
-    desktop_.SetTextColor(text_colour, background_colour);
+    const std::shared_ptr<void> hold = BeforeChange();
+    if (hold) desktop_.SetTextColor(text_colour, background_colour);
   }
 
   void AlignLeft(std::int32_t a) { Change([&] { arrange::AlignLeft(desktop_, a); }); }
@@ -53,20 +60,28 @@ class FigureHost {
   DesktopIconView& desktop_;
 
  private:
-  void BeforeChange() {
-    if (before_change_) before_change_();
+  // Not null when the change may go ahead.
+  std::shared_ptr<void> BeforeChange() {
+    if (before_change_) return before_change_();
+    return std::make_shared<int>(0);
   }
   // The snapshot first; then the figure, every message and box of its own as ever; then,
   // once it has ended well, the positions it left handed to the shell's folder view.
   template <class Figure>
   void Change(Figure&& figure) {
-    BeforeChange();
+    const std::shared_ptr<void> hold = BeforeChange();
+    if (!hold) return;
     DesktopIconView::Change change(desktop_);
-    figure();
+    {
+      // Closed before the hand-over: what that sends is in the view's own coordinates.
+      const DesktopIconView::OnMonitor on_monitor(desktop_, monitor_);
+      figure();
+    }
     change.Commit();
   }
 
-  std::function<void()> before_change_;
+  BeforeChangeHook before_change_;
+  DesktopIconView::MonitorChoice monitor_;
 };
 
 }  // namespace vandrel

@@ -5,6 +5,7 @@
 #include "app/watch_control.h"
 #include "app/wide_text.h"
 #include "desktop/win32_modal_box.h"
+#include "layouts/display_match.h"
 
 namespace vandrel {
 namespace {
@@ -17,6 +18,17 @@ std::wstring MenuText(const std::string& utf8) {
     text += c;
   }
   return text;
+}
+
+// The user's No to a change without an undo copy: nothing moved, and nothing more to say.
+template <class Handler>
+auto Declinable(Handler handler) {
+  return [handler] {
+    try {
+      handler();
+    } catch (const layouts::ChangeDeclined&) {
+    }
+  };
 }
 
 void Clear(HMENU menu) {
@@ -37,10 +49,12 @@ LayoutMenu::LayoutMenu(Application& app, HWND window, DesktopIconView& desktop, 
               L"Restore &layout");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kSave, L"Sa&ve layout...");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kRestoreOriginal, L"Restore &original layout");
+  InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kRedo, L"&Redo\tCtrl+Y");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kUndo, L"&Undo\tCtrl+Z");
 
-  ACCEL undo{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kUndo)};
-  accelerators_ = CreateAcceleratorTableW(&undo, 1);
+  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kUndo)},
+                  {FVIRTKEY | FCONTROL, 'Y', static_cast<WORD>(kRedo)}};
+  accelerators_ = CreateAcceleratorTableW(keys, 2);
 }
 
 LayoutMenu::~LayoutMenu() {
@@ -73,7 +87,7 @@ void LayoutMenu::FillRestoreMenu() {
     }
     const UINT id = kRestoreFirst + kRestoreStep * static_cast<UINT>(shown_names_->size());
     std::wstring text = MenuText(layout.name);
-    if (layout.display != display) {
+    if (!layouts::SameDisplay(layout.display, display)) {
       // Those of other displays come after this display's, set apart by a line and
       // with the display they were made on.
       if (!other_displays && !shown_names_->empty()) AppendMenuW(restore_menu_, MF_SEPARATOR, 0, nullptr);
@@ -89,13 +103,21 @@ void LayoutMenu::FillRestoreMenu() {
 
 bool LayoutMenu::Run(UINT command) {
   const auto warn = [this](std::string_view line) { Warn(line); };
-  if (command == kUndo) {
-    app_.Handle(window_, [this] { Show(layouts_.Undo()); });
+  if (command == kUndo || command == kRedo) {
+    app_.Handle(window_, Declinable([this, command] { Show(command == kUndo ? layouts_.Undo() : layouts_.Redo()); }));
   } else if (command == kRestoreOriginal) {
-    app_.Handle(window_, [this, &warn] { Show(layouts_.RestoreOriginal(warn)); });
+    app_.Handle(window_, Declinable([this, &warn] { Show(layouts_.RestoreOriginal(warn)); }));
   } else if (command == kSave) {
     app_.Handle(window_, [this] {
-      if (const std::optional<std::string> name = AskLayoutName(app_.instance(), window_)) Show(layouts_.Save(*name));
+      const std::optional<std::string> name = AskLayoutName(app_.instance(), window_);
+      if (!name) return;
+      bool replace = false;
+      if (layouts_.store().Exists(*name)) {
+        const std::wstring question = WideFromUtf8("Replace the layout " + *name + "?");
+        if (ShowModalBox(window_, question.c_str(), Application::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+        replace = true;
+      }
+      Show(layouts_.Save(*name, replace));
     });
   } else if (command == kKeepWatch) {
     // A watcher that runs already is left as it is.
@@ -103,7 +125,7 @@ bool LayoutMenu::Run(UINT command) {
   } else if (command >= kRestoreFirst && command < kRestoreFirst + kRestoreStep * kRestoreLimit &&
              (command - kRestoreFirst) % kRestoreStep == 0) {
     const std::size_t index = (command - kRestoreFirst) / kRestoreStep;
-    app_.Handle(window_, [this, index, &warn] {
+    app_.Handle(window_, Declinable([this, index, &warn] {
       std::optional<std::vector<std::string>> names = std::move(shown_names_);
       shown_names_.reset();
       if (!names) {
@@ -111,7 +133,7 @@ bool LayoutMenu::Run(UINT command) {
         for (const layouts::LayoutSummary& layout : layouts_.List()) names->push_back(layout.name);
       }
       if (index < names->size()) Show(layouts_.Restore((*names)[index], warn));
-    });
+    }));
   } else {
     return false;
   }

@@ -1,5 +1,5 @@
 // The layouts in the main window's window menu, above the system's own entries:
-//   Undo (Ctrl+Z), Restore original layout, Save layout..., Restore layout > the saved
+//   Undo (Ctrl+Z), Redo (Ctrl+Y), Restore original layout, Save layout..., Restore layout > the saved
 //   layouts, this display's first and newest first.
 // Results and errors come in the program's message box.
 #pragma once
@@ -23,6 +23,7 @@ class LayoutMenu {
   // WM_SYSCOMMAND identifiers: below the system's own (0xF000 and up), with the low
   // four bits clear, which the system keeps for itself.
   static constexpr UINT kUndo = 0x1010;
+  static constexpr UINT kRedo = 0x1040;
   static constexpr UINT kRestoreOriginal = 0x1020;
   static constexpr UINT kSave = 0x1030;
   static constexpr UINT kKeepWatch = 0x1040;
@@ -37,7 +38,7 @@ class LayoutMenu {
   LayoutMenu(const LayoutMenu&) = delete;
   LayoutMenu& operator=(const LayoutMenu&) = delete;
 
-  // Ctrl+Z, sent to the main window as kUndo.
+  // Ctrl+Z and Ctrl+Y, sent to the main window as kUndo and kRedo.
   HACCEL accelerators() const { return accelerators_; }
 
   // WM_INITMENUPOPUP: the window menu is about to open, with the layouts as they are now.

@@ -109,6 +109,7 @@ LRESULT CALLBACK FocusableLabelProc(HWND label, UINT message, WPARAM wparam, LPA
 TF_icon_cn::TF_icon_cn(Application& app, DesktopIconView& desktop) : ui::Form(app), FigureHost(desktop) {
   ui::RegisterContainerClasses(app.instance());
   Create(kWindowClass, kCaption, kStyle, 0, kClientArea, Frame::ClientArea);
+  set_monitor_window(reinterpret_cast<WindowHandle>(handle()));
 }
 
 // The window goes before the fonts and the image list its controls use.
@@ -333,6 +334,10 @@ void TF_icon_cn::FormCreate() {
 }
 
 void TF_icon_cn::FormShow() {
+  // The display's original, and an undo entry when a switch is on, before they go off:
+  // neither could show them on afterwards.
+  std::shared_ptr<void> hold;
+  if (before_free_placement_ && !(hold = before_free_placement_())) return;
   desktop_.SetAutoArrange(false);
   desktop_.ClearSnapToGrid();
 }

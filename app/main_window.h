@@ -45,6 +45,9 @@ class TF_icon_cn : public ui::Form, public FigureHost {
 
   // The layouts' entries of the window menu, once start-up has made them.
   void set_layout_menu(LayoutMenu* menu) { layout_menu_ = menu; }
+  // Runs before FormShow switches the view to free placement, held while it does; null
+  // leaves the switches as they are.
+  void set_before_free_placement(BeforeChangeHook hook) { before_free_placement_ = std::move(hook); }
 
  private:
   void CreateControls() override;
@@ -72,6 +75,7 @@ class TF_icon_cn : public ui::Form, public FigureHost {
   // of selection, and runs nothing.
   int selected_ = 0;
   LayoutMenu* layout_menu_ = nullptr;
+  BeforeChangeHook before_free_placement_;
 };
 
 }  // namespace vandrel

@@ -90,7 +90,7 @@ std::wstring EditText(HWND edit) {
 bool Accept(HWND dialog, DialogState* state) {
   HWND edit = GetDlgItem(dialog, kLayoutNameEditId);
   std::string name = ToUtf8(EditText(edit));
-  const std::string reason = layouts::CheckLayoutName(name);
+  const std::string reason = layouts::CheckSaveName(name);
   if (reason.empty()) {
     state->name = std::move(name);
     return true;

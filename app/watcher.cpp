@@ -350,6 +350,7 @@ class Watcher : public layouts::WatchWorld {
     }
     if (shown_names_->empty()) AppendMenuW(restore, MF_STRING | MF_GRAYED, 0, L"(none)");
     AppendMenuW(menu, MF_STRING, kMenuUndo, L"&Undo");
+    AppendMenuW(menu, MF_STRING, kMenuRedo, L"&Redo");
     AppendMenuW(menu, MF_STRING, kMenuSave, L"Sa&ve layout...");
     AppendMenuW(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(restore), L"Restore &layout");
     AppendMenuW(menu, MF_STRING, kMenuRestoreOriginal, L"Restore &original layout");
@@ -378,6 +379,7 @@ class Watcher : public layouts::WatchWorld {
     try {
       switch (command) {
         case kMenuUndo: Notify(layouts_.Undo()); break;
+        case kMenuRedo: Notify(layouts_.Redo()); break;
         case kMenuSave:
           if (const std::optional<std::string> name = AskLayoutName(instance_, window_)) Notify(layouts_.Save(*name));
           break;

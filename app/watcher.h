@@ -18,6 +18,7 @@ std::string RunWatcher(const std::filesystem::path& data);
 // end-to-end tests) as commands.
 enum MenuCommand : unsigned {
   kMenuUndo = 1,
+  kMenuRedo = 2,
   kMenuSave = 3,
   kMenuRestoreOriginal = 4,
   kMenuOpen = 5,

@@ -12,13 +12,15 @@
 namespace vandrel {
 
 // A layout belongs to the display it was made on: the same icon positions mean
-// something else on another screen size, DPI or number of monitors.
+// something else on another screen size, DPI or set of monitors.
 struct DisplayConfiguration {
   Rect work_area;
   std::int32_t screen_width = 0;   // the primary screen
   std::int32_t screen_height = 0;
   std::uint32_t dpi = 96;
   std::int32_t monitors = 1;
+  // Every monitor, numbered (NumberMonitors); empty for a layout from before they were kept.
+  std::vector<Monitor> monitor_list = {};
   friend bool operator==(const DisplayConfiguration&, const DisplayConfiguration&) = default;
 };
 

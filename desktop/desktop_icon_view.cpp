@@ -63,7 +63,7 @@ std::int32_t DesktopIconView::GetItemCount(WindowHandle view) {
 void DesktopIconView::SetItemPosition(WindowHandle view, std::int32_t index, std::uint32_t packed_position) {
   // The index travels as the 32-bit pattern; a negative index names no item.
   const std::uintptr_t wparam = static_cast<std::uint32_t>(index);
-  port_.Send(view, lvm::kSetItemPosition, wparam, static_cast<std::intptr_t>(packed_position));
+  port_.Send(view, lvm::kSetItemPosition, wparam, static_cast<std::intptr_t>(FromMonitor(view, packed_position)));
   NotePlaced(view, wparam);
 }
 
@@ -71,7 +71,26 @@ void DesktopIconView::SetItemPositions(WindowHandle view, std::span<const Messag
   // Noted before the run: a run the shell stops answering throws, and a change that
   // throws hands nothing over.
   for (const MessageParameters& placement : placements) NotePlaced(view, placement.wparam);
+  // A shift of 0 in 16 bits moves no position: the run goes as it was given.
+  if (frame_ && FromMonitor(view, 0) != 0) {
+    std::vector<MessageParameters> moved(placements.begin(), placements.end());
+    for (MessageParameters& placement : moved) {
+      placement.lparam = static_cast<std::intptr_t>(FromMonitor(view, static_cast<std::uint32_t>(placement.lparam)));
+    }
+    port_.SendRun(view, lvm::kSetItemPosition, moved);
+    return;
+  }
   port_.SendRun(view, lvm::kSetItemPosition, placements);
+}
+
+std::uint32_t DesktopIconView::FromMonitor(WindowHandle view, std::uint32_t packed) {
+  if (!frame_) return packed;
+  if (frame_->view != view) {
+    const Rect& area = frame_->monitor.area;
+    frame_->shift = FrameShift(Point{area.left, area.top}, ViewOrigin(view));
+    frame_->view = view;
+  }
+  return ShiftPacked(packed, frame_->shift);
 }
 
 void DesktopIconView::NotePlaced(WindowHandle view, std::uintptr_t wparam) {
@@ -419,10 +438,39 @@ DisplayConfiguration DesktopIconView::ReadDisplay() {
   display.screen_height = port_.GetMetric(SystemMetric::ScreenHeight);
   display.dpi = port_.SystemDpi();
   display.monitors = port_.GetMetric(SystemMetric::MonitorCount);
+  display.monitor_list = ReadMonitors();
   return display;
 }
 
+std::vector<Monitor> DesktopIconView::ReadMonitors() {
+  std::vector<Monitor> monitors = port_.Monitors();
+  if (monitors.empty()) monitors = port_.DesktopPort::Monitors();
+  return NumberMonitors(std::move(monitors));
+}
+
+Point DesktopIconView::ViewOrigin(WindowHandle view) {
+  Point origin;
+  if (view == 0 || !port_.ClientOrigin(view, origin)) return Point{};
+  return origin;
+}
+
+DesktopIconView::OnMonitor::OnMonitor(DesktopIconView& desktop, MonitorChoice choice)
+    : desktop_(desktop), outer_(desktop.frame_) {
+  const std::vector<Monitor> monitors = desktop.ReadMonitors();
+  std::size_t chosen = 0;
+  Rect window;
+  if (choice.window != 0 && desktop.port_.WindowRect(choice.window, window)) {
+    chosen = MonitorHolding(monitors, window);
+  } else if (choice.number >= 1 && static_cast<std::size_t>(choice.number) <= monitors.size()) {
+    chosen = static_cast<std::size_t>(choice.number) - 1;
+  }
+  desktop.frame_ = MonitorFrame{monitors[chosen], 0, Point{}};
+}
+
+DesktopIconView::OnMonitor::~OnMonitor() { desktop_.frame_ = outer_; }
+
 Rect DesktopIconView::WorkArea() {
+  if (frame_ && !frame_->monitor.primary) return frame_->monitor.work_area;
   Rect area;
   if (port_.ReadWorkArea(area)) return area;
   return Rect{0, 0, port_.GetMetric(SystemMetric::ScreenWidth), port_.GetMetric(SystemMetric::ScreenHeight)};

@@ -12,8 +12,16 @@
 
 #include "desktop/desktop_contents.h"
 #include "desktop/desktop_port.h"
+#include "desktop/monitors.h"
 
 namespace vandrel {
+
+// The monitor figures are laid on, and what their points move by on the way into a view.
+struct MonitorFrame {
+  Monitor monitor;
+  WindowHandle view = 0;  // the view `shift` was read for; 0 before the first placement
+  Point shift;
+};
 
 class DesktopIconView {
  public:
@@ -61,9 +69,37 @@ class DesktopIconView {
   // The work area, the primary screen, the DPI and the number of monitors now.
   DisplayConfiguration ReadDisplay();
 
-  // The work area a figure lays out on. When the system cannot say, the primary
-  // screen stands in for it.
+  // The work area a figure lays out on: the primary's, or, while an OnMonitor lives, its
+  // monitor's. When the system cannot say, the primary screen stands in for it.
   Rect WorkArea();
+  // The monitors, numbered (see NumberMonitors): element 0 is number 1, the primary.
+  std::vector<Monitor> ReadMonitors();
+  // Where the view's client area starts on the virtual screen: a view point plus this is
+  // a screen point. (0, 0) when the system cannot say.
+  Point ViewOrigin(WindowHandle view);
+
+  // The monitor figures go to: number `number` (1, the primary, by default), or, when
+  // `window` is set, the one that holds the larger part of that window.
+  struct MonitorChoice {
+    std::int32_t number = 1;
+    WindowHandle window = 0;
+  };
+  // While it lives, the figures are laid on the chosen monitor: WorkArea() answers its
+  // work area (the primary's read as ever), and every placement is moved from the
+  // monitor's frame (0 at its top-left corner) into the view's. A number that names no
+  // monitor chooses the primary. With one monitor, or the primary at the view's origin,
+  // no placement changes.
+  class OnMonitor {
+   public:
+    OnMonitor(DesktopIconView& desktop, MonitorChoice choice);
+    ~OnMonitor();
+    OnMonitor(const OnMonitor&) = delete;
+    OnMonitor& operator=(const OnMonitor&) = delete;
+
+   private:
+    DesktopIconView& desktop_;
+    std::optional<MonitorFrame> outer_;
+  };
   std::int32_t Metric(SystemMetric metric);
   void ShowMessage(std::u16string_view text);
 
@@ -133,9 +169,13 @@ class DesktopIconView {
   void SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid);
   void SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour, std::uint32_t background_colour);
 
+  // A placement in the frame of the monitor figures go to, in the view's.
+  std::uint32_t FromMonitor(WindowHandle view, std::uint32_t packed);
+
   DesktopPort& port_;
   std::optional<Journal> journal_;
   std::uint32_t told_ = 0;  // a bit for each ShellCommit said once
+  std::optional<MonitorFrame> frame_;
 };
 
 }  // namespace vandrel

@@ -34,6 +34,22 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+struct Point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// One monitor of the virtual screen, in screen coordinates (the primary's top-left
+// corner is (0, 0); others may lie left of or above it).
+struct Monitor {
+  Rect area = {};       // rcMonitor
+  Rect work_area = {};  // rcWork: the monitor less the taskbars on it
+  std::uint32_t dpi = 96;
+  bool primary = false;
+  friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
 // The system metrics Vandrel reads, with their Win32 index.
 enum class SystemMetric : int {
   ScreenWidth = 0,        // SM_CXSCREEN
@@ -175,6 +191,19 @@ class DesktopPort {
   virtual std::int32_t GetMetric(SystemMetric metric) = 0;
   // The system's DPI (GetDpiForSystem where there is one), which a layout is made for.
   virtual std::uint32_t SystemDpi() = 0;
+  // The monitors as EnumDisplayMonitors and GetMonitorInfo give them, each with its
+  // DPI. Where a port cannot tell, the primary screen alone, with the work area.
+  virtual std::vector<Monitor> Monitors() {
+    const Rect screen{0, 0, GetMetric(SystemMetric::ScreenWidth), GetMetric(SystemMetric::ScreenHeight)};
+    Rect work = screen;
+    if (!ReadWorkArea(work)) work = screen;
+    return {Monitor{screen, work, SystemDpi(), true}};
+  }
+  // ClientToScreen of (0, 0): where a window's client area starts on the virtual screen.
+  // Works for another process's window. False for the null or a vanished window.
+  virtual bool ClientOrigin(WindowHandle /*window*/, Point& /*origin*/) { return false; }
+  // GetWindowRect; false for the null or a vanished window.
+  virtual bool WindowRect(WindowHandle /*window*/, Rect& /*rect*/) { return false; }
   // A modal box with an OK button and the application title; returns when closed.
   virtual void ShowMessage(std::u16string_view text) = 0;
   // Text in the system's ANSI code page, as the shell's labels come, decoded.

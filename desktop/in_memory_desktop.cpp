@@ -304,6 +304,25 @@ std::int32_t InMemoryDesktop::GetMetric(SystemMetric metric) {
 
 std::uint32_t InMemoryDesktop::SystemDpi() { return dpi_; }
 
+std::vector<Monitor> InMemoryDesktop::Monitors() {
+  if (monitors_.empty()) return DesktopPort::Monitors();
+  return monitors_;
+}
+
+bool InMemoryDesktop::ClientOrigin(WindowHandle window, Point& origin) {
+  if (window == 0 || !windows_.contains(window)) return false;
+  // Only the list view matters here; the shell's other windows cover the same screen.
+  origin = view_origin_;
+  return true;
+}
+
+bool InMemoryDesktop::WindowRect(WindowHandle window, Rect& rect) {
+  const auto found = window_rects_.find(window);
+  if (found == window_rects_.end()) return false;
+  rect = found->second;
+  return true;
+}
+
 // The in-memory shell's code page is Latin-1: each byte is its own character.
 std::u16string InMemoryDesktop::FromAnsi(std::string_view bytes) {
   std::u16string text;

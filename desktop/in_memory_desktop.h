@@ -48,6 +48,13 @@ class InMemoryDesktop : public DesktopPort {
   void FailWorkAreaRead(bool fail) { work_area_fails_ = fail; }
   void SetMetric(SystemMetric metric, std::int32_t value) { metrics_[metric] = value; }
   void SetSystemDpi(std::uint32_t dpi) { dpi_ = dpi; }
+  // The monitors in the order the system lists them; none set: the primary screen alone.
+  void SetMonitors(std::vector<Monitor> monitors) { monitors_ = std::move(monitors); }
+  // Where the list view's client area starts on the virtual screen: its (0, 0) in screen
+  // coordinates, the virtual screen's top-left corner as the shell places it.
+  void SetViewOrigin(Point origin) { view_origin_ = origin; }
+  // Where a window of the program lies, for the choice of a figure's monitor.
+  void SetWindowRect(WindowHandle window, Rect rect) { window_rects_[window] = rect; }
   void SetSpacing(bool small, std::uint16_t cx, std::uint16_t cy);
   void SetShellPointerBits(int bits) { shell_pointer_bits_ = bits; }
   void FailOpenProcess(bool fail) { open_fails_ = fail; }
@@ -117,6 +124,9 @@ class InMemoryDesktop : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   std::uint32_t SystemDpi() override;
+  std::vector<Monitor> Monitors() override;
+  bool ClientOrigin(WindowHandle window, Point& origin) override;
+  bool WindowRect(WindowHandle window, Rect& rect) override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;
@@ -160,6 +170,9 @@ class InMemoryDesktop : public DesktopPort {
   bool work_area_fails_ = false;
   std::map<SystemMetric, std::int32_t> metrics_;
   std::uint32_t dpi_ = 96;
+  std::vector<Monitor> monitors_;
+  Point view_origin_;
+  std::map<WindowHandle, Rect> window_rects_;
   std::optional<std::intptr_t> reported_count_;
 
   int shell_pointer_bits_ = 64;

@@ -214,6 +214,24 @@ std::uint32_t RecordingPort::SystemDpi() {
   return r;
 }
 
+std::vector<Monitor> RecordingPort::Monitors() {
+  std::vector<Monitor> r = inner_.Monitors();
+  Log("EnumDisplayMonitors() = " + std::to_string(r.size()));
+  return r;
+}
+
+bool RecordingPort::ClientOrigin(WindowHandle window, Point& origin) {
+  const bool r = inner_.ClientOrigin(window, origin);
+  Log("ClientToScreen(" + Hex(window) + ") = " + std::to_string(r));
+  return r;
+}
+
+bool RecordingPort::WindowRect(WindowHandle window, Rect& rect) {
+  const bool r = inner_.WindowRect(window, rect);
+  Log("GetWindowRect(" + Hex(window) + ") = " + std::to_string(r));
+  return r;
+}
+
 std::u16string RecordingPort::FromAnsi(std::string_view bytes) { return inner_.FromAnsi(bytes); }
 
 void RecordingPort::ShowMessage(std::u16string_view text) {

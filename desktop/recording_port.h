@@ -65,6 +65,9 @@ class RecordingPort : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   std::uint32_t SystemDpi() override;
+  std::vector<Monitor> Monitors() override;
+  bool ClientOrigin(WindowHandle window, Point& origin) override;
+  bool WindowRect(WindowHandle window, Rect& rect) override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
   FolderViewHandle OpenFolderView(WindowHandle list_view) override;

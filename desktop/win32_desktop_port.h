@@ -49,6 +49,10 @@ class Win32DesktopPort : public DesktopPort {
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
   std::uint32_t SystemDpi() override;
+  // In win32_monitors.cpp.
+  std::vector<Monitor> Monitors() override;
+  bool ClientOrigin(WindowHandle window, Point& origin) override;
+  bool WindowRect(WindowHandle window, Rect& rect) override;
   void ShowMessage(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
 

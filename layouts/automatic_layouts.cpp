@@ -1,5 +1,7 @@
 #include "layouts/automatic_layouts.h"
 
+#include "layouts/display_match.h"
+
 namespace vandrel::layouts {
 namespace {
 
@@ -15,10 +17,10 @@ std::string BaseName(const DisplayConfiguration& display) {
 
 std::optional<LayoutRecord> AutomaticLayouts::Hinted(const DisplayConfiguration& display) const {
   for (const auto& [shown, name] : hints_) {
-    if (shown != display) continue;
+    if (!SameDisplay(shown, display)) continue;
     try {
       LayoutRecord record = store_.Load(name);
-      if (record.automatic && record.snapshot.display == display) return record;
+      if (record.automatic && SameDisplay(record.snapshot.display, display)) return record;
     } catch (const std::exception&) {
       // Gone or spoilt: the list says where it is now, if anywhere.
     }
@@ -28,9 +30,9 @@ std::optional<LayoutRecord> AutomaticLayouts::Hinted(const DisplayConfiguration&
 }
 
 std::optional<std::string> AutomaticLayouts::NameOf(const DisplayConfiguration& display) const {
-  std::erase_if(hints_, [&](const auto& hint) { return hint.first == display; });
+  std::erase_if(hints_, [&](const auto& hint) { return SameDisplay(hint.first, display); });
   for (const LayoutSummary& layout : store_.List(kAutomaticName)) {
-    if (layout.automatic && layout.display == display) {
+    if (layout.automatic && SameDisplay(layout.display, display)) {
       hints_.emplace_back(display, layout.name);
       return layout.name;
     }
@@ -44,7 +46,7 @@ std::optional<LayoutRecord> AutomaticLayouts::Find(const DisplayConfiguration& d
   if (!name) return std::nullopt;
   try {
     LayoutRecord record = store_.Load(*name);
-    if (record.automatic && record.snapshot.display == display) return record;
+    if (record.automatic && SameDisplay(record.snapshot.display, display)) return record;
   } catch (const std::exception&) {
     // Deleted or spoilt since it was listed: as if there were none.
   }
@@ -52,7 +54,8 @@ std::optional<LayoutRecord> AutomaticLayouts::Find(const DisplayConfiguration& d
 }
 
 void AutomaticLayouts::Keep(const Snapshot& snapshot) {
-  LayoutRecord record{{}, false, snapshot, true};
+  LayoutRecord record{{}, false, snapshot};
+  record.automatic = true;
   std::optional<std::string> name;
   if (const std::optional<LayoutRecord> hinted = Hinted(snapshot.display)) name = hinted->name;
   if (!name) name = NameOf(snapshot.display);

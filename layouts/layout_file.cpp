@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -29,6 +31,11 @@ class Refusal : public std::runtime_error {
 // Vandrel's own files nest three levels deep. One nested a hundred thousand levels
 // would cost memory for nothing, and the stack wherever a value is handled recursively.
 constexpr int kMaxNesting = 64;
+
+// What reaches the list view of a position: 16 bits each way. A file with more would
+// put the icon somewhere else than it says.
+constexpr std::int32_t kLeastCoordinate = -32768;
+constexpr std::int32_t kMostCoordinate = 32767;
 
 // --- Writing ---
 
@@ -80,6 +87,12 @@ template <typename T>
 T Integer(const json& object, std::string_view parent, const char* key, T low = std::numeric_limits<T>::min(),
           T high = std::numeric_limits<T>::max()) {
   const json& value = Member(object, parent, key);
+  const std::string range = " (" + std::to_string(low) + " to " + std::to_string(high) + ")";
+  if (value.is_number_float() && std::isfinite(value.get<double>()) &&
+      std::trunc(value.get<double>()) == value.get<double>()) {
+    // A whole number past 64 bits, which the reader keeps as a real.
+    Refuse(Where(parent, key) + " is out of range" + range);
+  }
   if (!value.is_number_integer()) Refuse(Where(parent, key) + " is not an integer");
   // Compared in the number's own type: no conversion can wrap before the check.
   const auto within = [&](auto n) { return std::cmp_greater_equal(n, low) && std::cmp_less_equal(n, high); };
@@ -90,7 +103,7 @@ T Integer(const json& object, std::string_view parent, const char* key, T low = 
     const auto n = value.get<std::int64_t>();
     if (within(n)) return static_cast<T>(n);
   }
-  Refuse(Where(parent, key) + " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+  Refuse(Where(parent, key) + " is out of range" + range);
 }
 
 bool Boolean(const json& object, std::string_view parent, const char* key) {
@@ -112,7 +125,20 @@ Rect ReadRect(const json& object, std::string_view parent, const char* key) {
               Integer<std::int32_t>(r, where, "right"), Integer<std::int32_t>(r, where, "bottom")};
 }
 
-DisplayConfiguration ReadDisplay(const json& doc) {
+std::vector<Monitor> ReadMonitorList(const json& display) {
+  const json& list = Member(display, "display", "monitor_list");
+  if (!list.is_array()) Refuse("display.monitor_list is not an array");
+  std::vector<Monitor> monitors;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string where = "display.monitor_list[" + std::to_string(i) + "]";
+    if (!list[i].is_object()) Refuse(where + " is not an object");
+    monitors.push_back(Monitor{ReadRect(list[i], where, "area"), ReadRect(list[i], where, "work_area"),
+                               Integer<std::uint32_t>(list[i], where, "dpi"), Boolean(list[i], where, "primary")});
+  }
+  return monitors;
+}
+
+DisplayConfiguration ReadDisplay(const json& doc, bool with_monitors) {
   const json& d = ObjectMember(doc, "", "display");
   DisplayConfiguration display;
   display.work_area = ReadRect(d, "display", "work_area");
@@ -120,6 +146,7 @@ DisplayConfiguration ReadDisplay(const json& doc) {
   display.screen_height = Integer<std::int32_t>(d, "display", "screen_height");
   display.dpi = Integer<std::uint32_t>(d, "display", "dpi");
   display.monitors = Integer<std::int32_t>(d, "display", "monitors");
+  if (with_monitors) display.monitor_list = ReadMonitorList(d);
   return display;
 }
 
@@ -143,7 +170,8 @@ std::vector<IconPlace> ReadIcons(const json& doc) {
     const json& icon = list[i];
     if (!icon.is_object()) Refuse(where + " is not an object");
     icons.push_back(IconPlace{Text(icon, where, "label"), Integer<std::int32_t>(icon, where, "occurrence", 0),
-                              Integer<std::int32_t>(icon, where, "x"), Integer<std::int32_t>(icon, where, "y")});
+                              Integer<std::int32_t>(icon, where, "x", kLeastCoordinate, kMostCoordinate),
+                              Integer<std::int32_t>(icon, where, "y", kLeastCoordinate, kMostCoordinate)});
     // Files from before the folder view was asked, and icons it had no name for, have none.
     if (icon.contains("parsing_name")) icons.back().parsing_name = Text(icon, where, "parsing_name");
   }
@@ -191,10 +219,11 @@ std::string FormatLayout(const LayoutRecord& record) {
   const Snapshot& s = record.snapshot;
   ordered_json head = {
       {"format", kFormatName},
-      {"version", kFormatVersion},
+      {"version", s.positions_in_view ? kViewPositionsVersion : kFormatVersion},
       {"name", record.name},
       {"original", record.original},
       {"taken_at", s.taken_at},
+      {"sequence", record.sequence},
       {"display",
        {{"work_area", RectJson(s.display.work_area)},
         {"screen_width", s.display.screen_width},
@@ -207,9 +236,17 @@ std::string FormatLayout(const LayoutRecord& record) {
         {"text_colour", s.view.text_colour},
         {"background_colour", s.view.background_colour}}},
   };
+  if (!s.positions_in_view) {
+    ordered_json monitors = ordered_json::array();
+    for (const Monitor& m : s.display.monitor_list) {
+      monitors.push_back(
+          {{"area", RectJson(m.area)}, {"work_area", RectJson(m.work_area)}, {"dpi", m.dpi}, {"primary", m.primary}});
+    }
+    head["display"]["monitor_list"] = std::move(monitors);
+  }
+  if (record.automatic) head["automatic"] = true;
   // Indented, but one line per icon: readable, and a third of the size of every
   // member on its own line.
-  if (record.automatic) head["automatic"] = true;
   std::string text = Dump(head, 1);
   text.resize(text.size() - 2);  // the closing "\n}"
   text += ",\n \"icons\": [";
@@ -232,47 +269,70 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
     }
     json doc;
     bool too_deep = false;
+    // The keys of each open object, by the depth of its keys: the reader itself would
+    // keep the last of two values of one key without a word.
+    std::vector<std::set<std::string>> keys;
+    std::string twice;
     // Deeper values are dropped as they are read, not built.
-    const json::parser_callback_t nesting = [&too_deep](int depth, json::parse_event_t event, json&) {
-      if ((event != json::parse_event_t::object_start && event != json::parse_event_t::array_start) ||
-          depth < kMaxNesting) {
+    const json::parser_callback_t check = [&](int depth, json::parse_event_t event, json& parsed) {
+      const auto level = static_cast<std::size_t>(depth);
+      if (event == json::parse_event_t::key) {
+        if (keys.size() <= level) keys.resize(level + 1);
+        if (!keys[level].insert(parsed.get<std::string>()).second && twice.empty()) twice = parsed.get<std::string>();
         return true;
       }
-      too_deep = true;
-      return false;
+      if (event != json::parse_event_t::object_start && event != json::parse_event_t::array_start) return true;
+      if (depth >= kMaxNesting) {
+        too_deep = true;
+        return false;
+      }
+      if (event == json::parse_event_t::object_start) {
+        if (keys.size() <= level + 1) keys.resize(level + 2);
+        keys[level + 1].clear();
+      }
+      return true;
     };
     try {
-      doc = json::parse(bytes.begin(), bytes.end(), nesting);
+      doc = json::parse(bytes.begin(), bytes.end(), check);
     } catch (const json::parse_error& e) {
       if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) Refuse("it is empty");
       if (e.byte > bytes.size()) Refuse("it ends too early (cut short?)");
       Refuse("it is not JSON (at byte " + std::to_string(e.byte) + ")");
+    } catch (const json::out_of_range&) {
+      Refuse("it holds a number too large for any layout");
     }
     if (too_deep) Refuse("it nests values more than " + std::to_string(kMaxNesting) + " levels deep");
+    if (!twice.empty()) Refuse("it gives the key " + Shown(json(twice)) + " twice in one object");
     if (!doc.is_object()) Refuse("it is not a Vandrel layout");
     const auto format = doc.find("format");
     if (format == doc.end() || !format->is_string() || *format != kFormatName) {
       Refuse("it is not a Vandrel layout (no \"format\": \"" + std::string(kFormatName) + "\")");
     }
     const auto version = doc.find("version");
-    if (version == doc.end() || !version->is_number_integer() || *version != kFormatVersion) {
+    const bool view_positions = version != doc.end() && *version == kViewPositionsVersion;
+    if (version == doc.end() || !version->is_number_integer() || (*version != kFormatVersion && !view_positions)) {
       Refuse("it is of another version (" + (version == doc.end() ? std::string("none") : Shown(*version)) +
-             "); this Vandrel reads version " + std::to_string(kFormatVersion));
+             "); this Vandrel reads versions " + std::to_string(kViewPositionsVersion) + " and " +
+             std::to_string(kFormatVersion));
     }
     LayoutRecord record;
     record.name = Text(doc, "", "name");
     record.original = Boolean(doc, "", "original");
     record.automatic = doc.contains("automatic") && Boolean(doc, "", "automatic");
     record.snapshot.taken_at = Integer<std::int64_t>(doc, "", "taken_at");
-    record.snapshot.display = ReadDisplay(doc);
+    // Files saved before layouts were counted have none: older than any that has one.
+    if (doc.contains("sequence")) record.sequence = Integer<std::uint64_t>(doc, "", "sequence");
+    record.snapshot.display = ReadDisplay(doc, !view_positions);
+    record.snapshot.positions_in_view = view_positions;
     record.snapshot.view = ReadView(doc);
     record.snapshot.icons = ReadIcons(doc);
     return record;
   } catch (const Refusal& refusal) {
     throw FileError(file, refusal.what());
-  } catch (const json::exception& e) {
-    // Every member is checked before it is used; this is a fault missed there.
-    throw FileError(file, e.what());
+  } catch (const json::exception&) {
+    // Every member is checked before it is used; this is a fault missed there, said in
+    // words of our own rather than the reader's.
+    throw FileError(file, "it holds a value Vandrel cannot read");
   }
 }
 
@@ -288,7 +348,11 @@ void WriteLayoutFile(const fs::path& path, const LayoutRecord& record) {
 
 std::string PathText(const fs::path& path) {
   const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  std::string shown(text.begin(), text.end());
+  // The prefix that lets Windows take long paths means nothing to a reader.
+  if (shown.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + shown.substr(8);
+  if (shown.rfind("\\\\?\\", 0) == 0) return shown.substr(4);
+  return shown;
 }
 
 }  // namespace vandrel::layouts

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -15,7 +16,10 @@
 namespace vandrel::layouts {
 
 inline constexpr char kFormatName[] = "vandrel-layout";
-inline constexpr int kFormatVersion = 1;
+// Version 2 keeps screen coordinates and every monitor; version 1 files, which keep the
+// view's coordinates and no monitors, are still read (and written back as they were).
+inline constexpr int kFormatVersion = 2;
+inline constexpr int kViewPositionsVersion = 1;
 // Far above any real desktop (5,000 icons with long labels stay under 2 MB).
 inline constexpr std::size_t kMaxFileBytes = 8u << 20;
 
@@ -23,6 +27,9 @@ struct LayoutRecord {
   std::string name;       // empty for an undo entry
   bool original = false;  // saved by Vandrel itself before its first change on that display
   Snapshot snapshot;
+  // The order layouts were saved in, a counter that only grows (0: saved before there
+  // was one). The clock can be put back or run ahead; this cannot.
+  std::uint64_t sequence = 0;
   // Kept by the watcher: the display's last layout that held still.
   bool automatic = false;
   friend bool operator==(const LayoutRecord&, const LayoutRecord&) = default;

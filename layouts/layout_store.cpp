@@ -7,16 +7,16 @@
 #include <system_error>
 
 #include "layouts/atomic_file.h"
+#include "layouts/name_fold.h"
 
 namespace vandrel::layouts {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A claim older than this belongs to a process that ended mid-restore: a restore
-// takes seconds, even against a slow shell.
-constexpr std::chrono::minutes kAbandonedClaimAge{10};
 constexpr char kClaimMark[] = ".claimed-";
+// An entry that could not be read, set aside for the user: never read, trimmed or removed.
+constexpr char kDamagedMark[] = ".damaged";
 // A claim that was restored but could not be removed: never returned, never listed.
 constexpr char kSpentMark[] = ".spent-";
 // Windows refuses a path past 260 characters: %LOCALAPPDATA%\Vandrel\layouts\ takes
@@ -25,7 +25,8 @@ constexpr std::size_t kMaxStemLength = 150;
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string FileStem(std::string_view name) {
+// How files were named before names were folded beyond ASCII: still found.
+std::string LegacyStem(std::string_view name) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string stem;
   for (char c : name) {
@@ -40,6 +41,27 @@ std::string FileStem(std::string_view name) {
     }
   }
   return stem;
+}
+
+std::string FileStem(std::string_view name) { return LegacyStem(FoldName(name)); }
+
+// The name a stem was made from, with its ASCII letters in lower case; empty when it is
+// no stem of ours.
+std::string DecodedStem(std::string_view stem) {
+  std::string name;
+  for (std::size_t i = 0; i < stem.size(); ++i) {
+    if (stem[i] != '%') {
+      name += stem[i];
+      continue;
+    }
+    if (stem.size() - i < 3) return {};
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(stem.data() + i + 1, stem.data() + i + 3, value, 16);
+    if (error != std::errc() || end != stem.data() + i + 3) return {};
+    name += static_cast<char>(value);
+    i += 2;
+  }
+  return name;
 }
 
 // Decodes one UTF-8 sequence at the front of `text`; false when it is not valid
@@ -169,24 +191,70 @@ std::string CheckLayoutName(std::string_view name) {
   return {};
 }
 
+bool IsReservedName(std::string_view name) {
+  const std::string folded = FoldName(name);
+  const std::string_view base = kOriginalName;
+  if (folded.compare(0, base.size(), base) != 0) return false;
+  const std::string_view rest = std::string_view(folded).substr(base.size());
+  if (rest.empty()) return true;
+  if (rest.size() < 2 || rest[0] != ' ' || rest[1] == '0') return false;
+  return std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string CheckSaveName(std::string_view name) {
+  std::string why = CheckLayoutName(name);
+  if (why.empty() && IsReservedName(name)) {
+    why = "The names \"original\" and \"original N\" are kept for the originals Vandrel saves; choose another name.";
+  }
+  return why;
+}
+
 LayoutStore::LayoutStore(fs::path data) : data_(std::move(data)) {}
 
 fs::path LayoutStore::LayoutPath(std::string_view name) const { return LayoutsFolder() / (FileStem(name) + ".json"); }
 
+std::optional<fs::path> LayoutStore::FindLayoutFile(std::string_view name) const {
+  std::error_code error;
+  if (fs::path path = LayoutPath(name); fs::exists(path, error)) return path;
+  // Saved before names were folded beyond ASCII: "Äpfel" is "%C3%84pfel.json".
+  const std::string folded = FoldName(name);
+  for (const auto& [path, file] : FilesIn(LayoutsFolder())) {
+    if (path.extension() != ".json") continue;
+    const std::string decoded = DecodedStem(std::string_view(file).substr(0, file.size() - 5));
+    if (!decoded.empty() && CheckNameText(decoded).empty() && FoldName(decoded) == folded) return path;
+  }
+  return std::nullopt;
+}
+
+std::uint64_t LayoutStore::NextSequence() const {
+  std::uint64_t newest = 0;
+  for (const LayoutSummary& layout : List()) newest = std::max(newest, layout.sequence);
+  return newest + 1;
+}
+
 void LayoutStore::Save(const LayoutRecord& record) {
   Require(CheckLayoutName(record.name));
   const fs::path path = LayoutPath(record.name);
+  const std::optional<fs::path> old = FindLayoutFile(record.name);
   fs::create_directories(path.parent_path());
-  WriteLayoutFile(path, record);
+  LayoutRecord stamped = record;
+  stamped.sequence = NextSequence();
+  WriteLayoutFile(path, stamped);
+  // The same name under its file name of before: the new file replaces it.
+  std::error_code ignored;
+  if (old && *old != path) fs::remove(*old, ignored);
 }
 
 bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
   Require(CheckLayoutName(record.name));
+  if (FindLayoutFile(record.name)) return false;
   const fs::path path = LayoutPath(record.name);
   fs::create_directories(path.parent_path());
+  LayoutRecord stamped = record;
+  stamped.sequence = NextSequence();
   // Written whole under a name of its own first; the move then either makes it the
   // layout or finds that another writer was first.
-  const fs::path draft = WriteNewFile(path, ".new", FormatLayout(record));
+  const fs::path draft = WriteNewFile(path, ".new", FormatLayout(stamped));
   bool moved = false;
   try {
     moved = MoveIfAbsent(draft, path);
@@ -202,34 +270,38 @@ bool LayoutStore::SaveIfAbsent(const LayoutRecord& record) {
 
 LayoutRecord LayoutStore::Load(const std::string& name) const {
   Require(CheckNameText(name));
-  const fs::path path = LayoutPath(name);
-  std::error_code error;
-  if (!fs::exists(path, error)) throw LayoutNameError("There is no layout named \"" + name + "\".");
-  LayoutRecord record = ReadLayoutFile(path);
-  if (FileStem(record.name) != FileStem(name)) {
-    throw FileError(PathText(path), "it holds a layout of another name");
+  const std::optional<fs::path> path = FindLayoutFile(name);
+  if (!path) throw LayoutNameError("There is no layout named \"" + name + "\".");
+  LayoutRecord record = ReadLayoutFile(*path);
+  if (FoldName(record.name) != FoldName(name)) {
+    throw FileError(PathText(*path), "it holds a layout of another name");
   }
   return record;
 }
 
 bool LayoutStore::Exists(const std::string& name) const {
   if (!CheckNameText(name).empty()) return false;
-  std::error_code error;
-  return fs::exists(LayoutPath(name), error);
+  return FindLayoutFile(name).has_value();
 }
 
 std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
   const std::string stem_prefix = FileStem(prefix);
+  const std::string legacy_prefix = LegacyStem(prefix);
   std::vector<LayoutSummary> layouts;
   for (const auto& [path, name] : FilesIn(LayoutsFolder())) {
     if (path.extension() != ".json") continue;
     const std::string stem = name.substr(0, name.size() - 5);
-    if (stem.compare(0, stem_prefix.size(), stem_prefix) != 0) continue;
+    if (stem.compare(0, stem_prefix.size(), stem_prefix) != 0 &&
+        stem.compare(0, legacy_prefix.size(), legacy_prefix) != 0) {
+      continue;
+    }
     try {
       const LayoutRecord record = ReadLayoutFile(path);
-      if (!CheckNameText(record.name).empty() || FileStem(record.name) != stem) continue;
-      layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display,
-                                      record.snapshot.taken_at, record.snapshot.icons.size(), record.automatic});
+      if (!CheckNameText(record.name).empty()) continue;
+      if (FileStem(record.name) != stem && LegacyStem(record.name) != stem) continue;
+      layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display, record.snapshot.taken_at,
+                                      record.snapshot.icons.size(), record.sequence,
+                                      record.automatic});
     } catch (const LayoutFileError&) {
       // Left out here; loading it by name says what is wrong with it.
     }
@@ -239,13 +311,13 @@ std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
 
 void LayoutStore::Delete(const std::string& name) {
   Require(CheckNameText(name));
-  const fs::path path = LayoutPath(name);
-  if (!fs::remove(path)) throw LayoutNameError("There is no layout named \"" + name + "\".");
+  const std::optional<fs::path> path = FindLayoutFile(name);
+  if (!path || !fs::remove(*path)) throw LayoutNameError("There is no layout named \"" + name + "\".");
 }
 
-std::vector<fs::path> LayoutStore::HistoryEntries() const {
+std::vector<fs::path> LayoutStore::HistoryEntries(Stack stack) const {
   std::vector<fs::path> entries;
-  for (FolderFile& file : FilesIn(HistoryFolder())) {
+  for (FolderFile& file : FilesIn(HistoryFolder(stack))) {
     if (IsHistoryEntry(file.name)) entries.push_back(std::move(file.path));
   }
   std::sort(entries.begin(), entries.end(),
@@ -253,15 +325,12 @@ std::vector<fs::path> LayoutStore::HistoryEntries() const {
   return entries;
 }
 
-bool LayoutStore::HistoryWritable() const {
-  std::error_code error;
-  fs::create_directories(HistoryFolder(), error);
-  return !error;
-}
+void LayoutStore::MakeFolder(Stack stack) const { fs::create_directories(HistoryFolder(stack)); }
 
-void LayoutStore::Push(const Snapshot& snapshot) {
-  fs::create_directories(HistoryFolder());
-  std::vector<fs::path> entries = HistoryEntries();
+void LayoutStore::Push(const Snapshot& snapshot, Stack stack) {
+  const fs::path folder = HistoryFolder(stack);
+  fs::create_directories(folder);
+  std::vector<fs::path> entries = HistoryEntries(stack);
   // Never before the newest entry, even when the clock has been put back: Undo takes
   // the last in name order.
   auto stamp = static_cast<std::uint64_t>(NowNanoseconds());
@@ -269,9 +338,9 @@ void LayoutStore::Push(const Snapshot& snapshot) {
     const std::optional<std::uint64_t> newest = ParseDigits(PathText(entries.back().filename()).substr(0, 20));
     if (newest && *newest >= stamp) stamp = *newest + 1;
   }
-  WriteLayoutFile(HistoryFolder() / (StampedName(stamp) + ".json"), LayoutRecord{{}, false, snapshot});
+  WriteLayoutFile(folder / (StampedName(stamp) + ".json"), LayoutRecord{{}, false, snapshot});
 
-  entries = HistoryEntries();
+  entries = HistoryEntries(stack);
   if (entries.size() <= kHistoryLimit) return;
   // Another process trimming at once removes some of the same files: that is no fault.
   for (std::size_t i = 0; i < entries.size() - kHistoryLimit; ++i) {
@@ -280,49 +349,62 @@ void LayoutStore::Push(const Snapshot& snapshot) {
   }
 }
 
-std::size_t LayoutStore::HistorySize() const { return HistoryEntries().size(); }
+void LayoutStore::ClearRedo() {
+  for (const fs::path& entry : HistoryEntries(Stack::Redo)) {
+    std::error_code ignored;
+    fs::remove(entry, ignored);
+  }
+}
 
-void LayoutStore::ReturnAbandonedClaims() const {
-  const auto oldest = static_cast<std::uint64_t>(
-      std::max<std::int64_t>(0, NowNanoseconds() - std::chrono::nanoseconds(kAbandonedClaimAge).count()));
-  for (const auto& [path, name] : FilesIn(HistoryFolder())) {
-    // Left by a Commit that could not remove it at once.
-    if (const std::size_t spent = name.find(kSpentMark); spent != std::string::npos) {
-      std::error_code ignored;
-      if (IsHistoryEntry(name.substr(0, spent))) fs::remove(path, ignored);
-      continue;
-    }
-    const std::size_t mark = name.find(kClaimMark);
-    if (mark == std::string::npos || !IsHistoryEntry(name.substr(0, mark))) continue;
-    const std::optional<std::uint64_t> claimed_at = ParseDigits(name.substr(mark + sizeof kClaimMark - 1, 20));
-    if (!claimed_at || *claimed_at >= oldest) continue;
-    try {
-      MoveIfAbsent(path, path.parent_path() / name.substr(0, mark));
-    } catch (const fs::filesystem_error&) {
-      // Tried again at the next undo.
+std::size_t LayoutStore::HistorySize(Stack stack) const { return HistoryEntries(stack).size(); }
+
+void LayoutStore::ReturnClaimsOfEndedProcesses() const {
+  for (const Stack stack : {Stack::Undo, Stack::Redo}) {
+    for (const auto& [path, name] : FilesIn(HistoryFolder(stack))) {
+      // Left by a Commit that could not remove it at once.
+      if (const std::size_t spent = name.find(kSpentMark); spent != std::string::npos) {
+        std::error_code ignored;
+        if (IsHistoryEntry(name.substr(0, spent))) fs::remove(path, ignored);
+        continue;
+      }
+      const std::size_t mark = name.find(kClaimMark);
+      if (mark == std::string::npos || !IsHistoryEntry(name.substr(0, mark))) continue;
+      try {
+        MoveIfAbsent(path, path.parent_path() / name.substr(0, mark));
+      } catch (const fs::filesystem_error&) {
+        // Tried again at the next undo.
+      }
     }
   }
 }
 
-std::optional<LayoutStore::Claim> LayoutStore::ClaimNewest() {
-  ReturnAbandonedClaims();
-  const std::vector<fs::path> entries = HistoryEntries();
+std::optional<LayoutStore::Claim> LayoutStore::ClaimNewest(Stack stack) {
+  const std::vector<fs::path> entries = HistoryEntries(stack);
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     fs::path claimed = *entry;
     claimed += kClaimMark + StampedName(static_cast<std::uint64_t>(NowNanoseconds()));
     // Gone: another process has just claimed it, and the next one is ours to take.
     if (!MoveIfAbsent(*entry, claimed)) continue;
+    LayoutRecord record;
     try {
-      LayoutRecord record = ReadLayoutFile(claimed, PathText(*entry));
-      return Claim(std::move(claimed), *entry, std::move(record.snapshot));
-    } catch (...) {
+      record = ReadLayoutFile(claimed, PathText(*entry));
+    } catch (const LayoutFileError& e) {
+      // Set aside, not put back: it would block every undo after it. Kept for the user.
+      fs::path aside = *entry;
+      aside.replace_extension();
+      aside += std::string(kDamagedMark) + ".json";
+      std::string what = e.what();
       try {
-        MoveIfAbsent(claimed, *entry);
+        if (MoveIfAbsent(claimed, aside)) {
+          throw LayoutFileError(what + " It has been set aside as \"" + PathText(aside.filename()) +
+                                "\"; the next undo goes on with the entry before it.");
+        }
       } catch (const fs::filesystem_error&) {
-        // Put back by a later undo once the claim is old enough.
       }
+      MoveIfAbsent(claimed, *entry);
       throw;
     }
+    return Claim(std::move(claimed), *entry, std::move(record.snapshot));
   }
   return std::nullopt;
 }
@@ -343,7 +425,7 @@ LayoutStore::Claim::~Claim() {
   try {
     MoveIfAbsent(claimed_, home_);
   } catch (...) {
-    // Put back by the next undo once the claim is old enough.
+    // Put back by the next undo, under the change lock.
   }
 }
 
@@ -352,14 +434,14 @@ void LayoutStore::Claim::Commit() {
   done_ = true;
   std::error_code error;
   if (fs::remove(claimed_, error) || !error) return;
-  // A claim left behind would go back to the history once old enough, and the undo
+  // A claim left behind would go back to the history at the next undo, and the undo
   // would be done twice: under a name that is never returned, it is only litter.
   fs::path spent = home_;
   spent += kSpentMark + StampedName(static_cast<std::uint64_t>(NowNanoseconds()));
   try {
     if (MoveIfAbsent(claimed_, spent)) fs::remove(spent, error);
   } catch (const fs::filesystem_error&) {
-    // Nothing more can be done: the claim may come back after kAbandonedClaimAge.
+    // Nothing more can be done: the claim comes back at the next undo.
   }
 }
 

@@ -3,12 +3,14 @@
 // shares them: files are written whole and entries are claimed by an atomic move, so
 // two processes at once lose nothing.
 //
-// A layout's file name is its name with ASCII letters in lower case, a-z 0-9 _ - as
-// they are and every other byte as %XX: "Work 2" is "work%202.json", "桌面" is
-// "%E6%A1%8C%E9%9D%A2.json". Windows compares file names without regard to case, so
-// layout names compare so too (for the ASCII letters, the same on every system);
-// nothing else in a name can clash with another name, a device or a path. The name as
-// the user wrote it is kept inside the file.
+// A layout's file name is its name folded (name_fold.h: NFC, case folded), a-z 0-9 _ -
+// as they are and every other byte as %XX: "Work 2" is "work%202.json", "桌面" is
+// "%E6%A1%8C%E9%9D%A2.json". Names that look the same are one layout; nothing else in a
+// name can clash with another name, a device or a path. The name as the user wrote it
+// is kept inside the file. Files named before names were folded beyond ASCII (only
+// A-Z in lower case) are still found under any name that folds alike.
+//
+// The redo list is kept as the history is, under <data>/redo/.
 //
 // A history entry is named "<time in ns>-<process id>-<serial>.json", all digits, of
 // fixed widths: sorted by name, the entries are in the order they were pushed.
@@ -36,6 +38,11 @@ inline constexpr char kOriginalName[] = "original";
 // limit are still listed, loaded and deleted; they are only not saved anew.
 std::string CheckLayoutName(std::string_view name);
 
+// "original" and "original N", in any case: the names of the originals Vandrel keeps.
+bool IsReservedName(std::string_view name);
+// CheckLayoutName, and no reserved name: what a user may save under.
+std::string CheckSaveName(std::string_view name);
+
 // A layout name the user gave that is not valid or not there.
 class LayoutNameError : public std::runtime_error {
  public:
@@ -48,8 +55,11 @@ struct LayoutSummary {
   DisplayConfiguration display;
   std::int64_t saved_at = 0;
   std::size_t icons = 0;
+  std::uint64_t sequence = 0;  // see LayoutRecord::sequence
   bool automatic = false;
 };
+
+enum class Stack { Undo, Redo };
 
 class LayoutStore {
  public:
@@ -57,7 +67,8 @@ class LayoutStore {
   explicit LayoutStore(std::filesystem::path data);
 
   // --- Named layouts ---
-  // Saves (or replaces) the layout `name`. Throws LayoutNameError, filesystem_error.
+  // Saves (or replaces) the layout `name`, with the next sequence number. Throws
+  // LayoutNameError, filesystem_error.
   void Save(const LayoutRecord& record);
   // Saves the layout only if there is none of that name yet, even with another process
   // saving the same name at the same moment: false when there is.
@@ -71,13 +82,17 @@ class LayoutStore {
   // Throws LayoutNameError when there is no such layout.
   void Delete(const std::string& name);
 
-  // --- Undo history ---
+  // --- Undo history and redo list ---
   // Adds an entry; the oldest go once there are more than kHistoryLimit.
-  void Push(const Snapshot& snapshot);
-  // False when the history's folder cannot be made: no entry could be kept, so there
-  // is no point in reading the desktop for one.
-  bool HistoryWritable() const;
-  std::size_t HistorySize() const;
+  void Push(const Snapshot& snapshot, Stack stack = Stack::Undo);
+  // Makes the folder of `stack`; throws filesystem_error when it cannot be made, so
+  // that no one reads the desktop for an entry that cannot be kept.
+  void MakeFolder(Stack stack = Stack::Undo) const;
+  std::size_t HistorySize(Stack stack = Stack::Undo) const;
+  void ClearRedo();
+  // Only under the change lock: every claim left then is one of a process that ended
+  // mid-undo, and goes back where it was.
+  void ReturnClaimsOfEndedProcesses() const;
 
   // The newest entry, taken out of the history so that no other process takes it too.
   // Commit() when it has been restored; otherwise the destructor puts it back.
@@ -98,17 +113,20 @@ class LayoutStore {
     bool done_ = false;
   };
   // Empty when the history is empty. Throws LayoutFileError when the newest entry is
-  // unusable (it stays where it is, and the message names it).
-  std::optional<Claim> ClaimNewest();
+  // unusable: it is set aside beside the history (renamed, never removed), the message
+  // names it, and the next claim takes the entry before it.
+  std::optional<Claim> ClaimNewest(Stack stack = Stack::Undo);
 
  private:
   std::filesystem::path LayoutsFolder() const { return data_ / "layouts"; }
-  std::filesystem::path HistoryFolder() const { return data_ / "history"; }
+  std::filesystem::path HistoryFolder(Stack stack) const { return data_ / (stack == Stack::Undo ? "history" : "redo"); }
   // Only builds the path: each public member checks the name once itself, for saving
   // with the file name's limit, for reading without.
   std::filesystem::path LayoutPath(std::string_view name) const;
-  std::vector<std::filesystem::path> HistoryEntries() const;
-  void ReturnAbandonedClaims() const;
+  // Where the layout `name` is: under its folded name, or under its file name of before.
+  std::optional<std::filesystem::path> FindLayoutFile(std::string_view name) const;
+  std::uint64_t NextSequence() const;
+  std::vector<std::filesystem::path> HistoryEntries(Stack stack) const;
 
   std::filesystem::path data_;
 };

@@ -1,7 +1,10 @@
 #include "layouts/layouts.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <tuple>
+
+#include "layouts/display_match.h"
 
 namespace vandrel::layouts {
 namespace {
@@ -17,9 +20,11 @@ std::string OtherDisplayLine(std::string_view name, const DisplayConfiguration& 
          Layouts::Describe(here) + ".";
 }
 
-// Newest first; the name settles a tie, so that the order is the same every time.
+// Last saved first, by the counter that only grows; the time only among layouts saved
+// before there was one, and the name settles a tie, so that the order is the same
+// every time.
 bool Newer(const LayoutSummary& a, const LayoutSummary& b) {
-  return std::tie(b.saved_at, a.name) < std::tie(a.saved_at, b.name);
+  return std::tie(b.sequence, b.saved_at, a.name) < std::tie(a.sequence, a.saved_at, b.name);
 }
 
 // Of the originals Vandrel kept, the first saved for `display`, or for any display
@@ -29,69 +34,150 @@ std::optional<LayoutSummary> FirstOriginal(const std::vector<LayoutSummary>& lay
                                            const DisplayConfiguration* display) {
   const LayoutSummary* first = nullptr;
   for (const LayoutSummary& layout : layouts) {
-    if (!layout.original || (display && layout.display != *display)) continue;
+    if (!layout.original || (display && !SameDisplay(layout.display, *display))) continue;
     if (!first || Newer(*first, layout)) first = &layout;
   }
   if (!first) return std::nullopt;
   return *first;
 }
 
+// "the folder "C:\...\history" (Not a directory)": what a person can act on, without
+// the library's own wording.
+std::string StorageReason(const std::filesystem::filesystem_error& e) {
+  std::string reason = e.code().message();
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+    reason.pop_back();
+  }
+  if (e.path1().empty()) return reason;
+  return "\"" + PathText(e.path1()) + "\" (" + reason + ")";
+}
+
 }  // namespace
 
-void Layouts::BeforeChange() noexcept {
-  try {
-    // A snapshot that could not be kept would only slow the change down.
-    if (!store_.HistoryWritable()) return;
-    RecordBeforeChange(TakeSnapshot(desktop_));
-  } catch (...) {
-    // No snapshot: the change goes ahead all the same.
-  }
+Layouts::Hold Layouts::Lock() {
+  Hold hold = lock_->Take();
+  // Whoever claimed an entry and still has it would hold the lock: the process ended.
+  store_.ReturnClaimsOfEndedProcesses();
+  return hold;
 }
 
-void Layouts::RecordBeforeChange(const Snapshot& now) noexcept {
+std::optional<Snapshot> Layouts::TryTakeSnapshot() {
   try {
-    store_.Push(now);
-  } catch (...) {
-    // A folder that cannot be written leaves nothing to undo, and no more.
+    return TakeSnapshot(desktop_);
+  } catch (const NoDesktopView&) {
+  } catch (const ShellNotAnswering&) {
   }
-  try {
-    KeepOriginal(now);
-  } catch (...) {
-  }
+  return std::nullopt;
 }
 
-void Layouts::KeepOriginal(const Snapshot& now) {
-  if (original_known_ == now.display) return;
-  if (!FirstOriginal(store_.List(kOriginalName), &now.display)) {
-    // "original" may be another display's original or a layout of the user's: never
-    // replaced, the next free "original N" is taken instead.
-    LayoutRecord record{kOriginalName, true, now};
-    for (int n = 1;; ++n) {
-      if (n > kMostOriginals) return;
-      if (n > 1) record.name = std::string(kOriginalName) + " " + std::to_string(n);
-      if (store_.SaveIfAbsent(record)) break;
+void Layouts::WithoutUndo(const std::string& reason) {
+  if (!ask_without_undo_) throw NoUndoCopy(reason);
+  if (!ask_without_undo_(reason)) throw ChangeDeclined();
+}
+
+void Layouts::KeepCopy(const std::optional<Snapshot>& now, Stack stack, bool clear_redo) {
+  if (!keep_undo_) return;
+  try {
+    if (now) {
+      store_.Push(*now, stack);
+    } else {
+      store_.MakeFolder(stack);
+    }
+  } catch (const std::filesystem::filesystem_error& e) {
+    WithoutUndo(StorageReason(e));
+  }
+  if (clear_redo) {
+    // A redo entry left over would put back a desktop that no longer follows on
+    // from this one.
+    try {
+      store_.ClearRedo();
+    } catch (const std::filesystem::filesystem_error&) {
     }
   }
-  original_known_ = now.display;
+}
+
+Layouts::Hold Layouts::BeginChange() {
+  Hold hold = Lock();
+  if (!keep_undo_) return hold;
+  // A folder that cannot be made is known before the desktop is read for nothing.
+  try {
+    store_.MakeFolder(Stack::Undo);
+  } catch (const std::filesystem::filesystem_error& e) {
+    WithoutUndo(StorageReason(e));
+    return hold;
+  }
+  const std::optional<Snapshot> now = TryTakeSnapshot();
+  if (!now) return hold;
+  KeepCopy(now, Stack::Undo, true);
+  KeepOriginal(*now);
+  return hold;
+}
+
+Layouts::Hold Layouts::BeginFreePlacement() {
+  Hold hold = Lock();
+  if (!keep_undo_) return hold;
+  const std::optional<Snapshot> now = TryTakeSnapshot();
+  if (!now) return hold;
+  // The original first: once the switches are off, no copy could show them on.
+  KeepOriginal(*now);
+  if (now->view.auto_arrange || now->view.snap_to_grid) KeepCopy(now, Stack::Undo, true);
+  return hold;
+}
+
+void Layouts::KeepOriginal(const Snapshot& now) noexcept {
+  try {
+    if (original_known_ && SameDisplay(*original_known_, now.display)) return;
+    if (!FirstOriginal(store_.List(kOriginalName), &now.display)) {
+      // "original" may be another display's original or a layout of the user's: never
+      // replaced, the next free "original N" is taken instead.
+      LayoutRecord record{kOriginalName, true, now};
+      for (int n = 1;; ++n) {
+        if (n > kMostOriginals) return;
+        if (n > 1) record.name = std::string(kOriginalName) + " " + std::to_string(n);
+        if (store_.SaveIfAbsent(record)) break;
+      }
+    }
+    original_known_ = now.display;
+  } catch (...) {
+    // The undo copy is what the change needs; an original missing is kept next time.
+  }
 }
 
 std::string Layouts::Undo() {
-  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest();
+  const Hold hold = Lock();
+  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest(Stack::Undo);
   if (!claim) throw NothingToUndo();
-  const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot());
+  const Snapshot now = TakeSnapshot(desktop_);
+  KeepCopy(now, Stack::Redo, false);
+  const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot(), now);
   claim->Commit();
   return result.Summary();
 }
 
-std::string Layouts::Save(const std::string& name) {
-  const std::string why = CheckLayoutName(name);
+std::string Layouts::Redo() {
+  const Hold hold = Lock();
+  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest(Stack::Redo);
+  if (!claim) throw NothingToRedo();
+  const Snapshot now = TakeSnapshot(desktop_);
+  KeepCopy(now, Stack::Undo, false);
+  const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot(), now);
+  claim->Commit();
+  return result.Summary();
+}
+
+std::string Layouts::Save(const std::string& name, bool replace) {
+  const std::string why = CheckSaveName(name);
   if (!why.empty()) throw LayoutNameError(why);
+  const Hold hold = Lock();
+  if (!replace && store_.Exists(name)) throw LayoutExists(name);
   const LayoutRecord record{name, false, TakeSnapshot(desktop_)};
   store_.Save(record);
   return "Saved the layout " + Quoted(name) + ": " + IconCount(std::ssize(record.snapshot.icons)) + ".";
 }
 
 std::string Layouts::Restore(const std::optional<std::string>& name, const Warn& warn) {
+  const Hold hold = Lock();
   if (name) {
     const LayoutRecord target = store_.Load(*name);
     return RestoreRecord(target, desktop_.ReadDisplay(), warn);
@@ -99,13 +185,14 @@ std::string Layouts::Restore(const std::optional<std::string>& name, const Warn&
   const DisplayConfiguration here = desktop_.ReadDisplay();
   std::optional<LayoutSummary> newest;
   for (LayoutSummary& layout : store_.List()) {
-    if (layout.display == here && (!newest || Newer(layout, *newest))) newest = std::move(layout);
+    if (SameDisplay(layout.display, here) && (!newest || Newer(layout, *newest))) newest = std::move(layout);
   }
   if (!newest) throw LayoutNameError("There is no layout saved for this display (" + Describe(here) + ").");
   return RestoreRecord(store_.Load(newest->name), here, warn);
 }
 
 std::string Layouts::RestoreOriginal(const Warn& warn) {
+  const Hold hold = Lock();
   const DisplayConfiguration here = desktop_.ReadDisplay();
   const std::vector<LayoutSummary> originals = store_.List(kOriginalName);
   if (const std::optional<LayoutSummary> original = FirstOriginal(originals, &here)) {
@@ -119,20 +206,29 @@ std::string Layouts::RestoreOriginal(const Warn& warn) {
   }
   if (!target) throw LayoutNameError("There is no original layout yet: Vandrel has not changed this desktop.");
   // Of another display, RestoreRecord says so itself.
-  if (target->snapshot.display == here && warn) {
+  if (SameDisplay(target->snapshot.display, here) && warn) {
     warn("Vandrel has no original of this display; restoring the layout " + Quoted(target->name) + " instead.");
   }
   return RestoreRecord(*target, here, warn);
 }
 
 std::string Layouts::RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn) {
-  if (target.snapshot.display != here && warn) warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  if (!SameDisplay(target.snapshot.display, here) && warn) {
+    warn(OtherDisplayLine(target.name, target.snapshot.display, here));
+  }
   const Snapshot now = TakeSnapshot(desktop_);
-  RecordBeforeChange(now);
+  KeepCopy(now, Stack::Undo, true);
+  KeepOriginal(now);
   return RestoreSnapshot(desktop_, target.snapshot, now).Summary();
 }
 
 void Layouts::Delete(const std::string& name) {
+  if (IsReservedName(name) && CheckLayoutName(name).empty() && store_.Exists(name)) {
+    const LayoutRecord record = store_.Load(name);
+    if (record.name != name) {
+      throw LayoutNameError("An original is deleted by its exact name: " + Quoted(record.name) + ".");
+    }
+  }
   store_.Delete(name);
   original_known_.reset();
 }
@@ -141,8 +237,8 @@ std::vector<LayoutSummary> Layouts::List() {
   const DisplayConfiguration here = desktop_.ReadDisplay();
   std::vector<LayoutSummary> layouts = store_.List();
   std::sort(layouts.begin(), layouts.end(), [&](const LayoutSummary& a, const LayoutSummary& b) {
-    const bool a_here = a.display == here;
-    const bool b_here = b.display == here;
+    const bool a_here = SameDisplay(a.display, here);
+    const bool b_here = SameDisplay(b.display, here);
     if (a_here != b_here) return a_here;
     return Newer(a, b);
   });
@@ -150,6 +246,9 @@ std::vector<LayoutSummary> Layouts::List() {
 }
 
 std::string Layouts::Describe(const DisplayConfiguration& display) {
+  if (display.monitor_list.size() > 1) {
+    return DescribeMonitors(display.monitor_list) + " at " + std::to_string(display.dpi) + " dpi";
+  }
   const Rect& area = display.work_area;
   const std::int64_t width = std::int64_t{area.right} - area.left;
   const std::int64_t height = std::int64_t{area.bottom} - area.top;

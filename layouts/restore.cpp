@@ -6,7 +6,9 @@
 #include <unordered_map>
 
 #include "desktop/icon_position.h"
+#include "desktop/monitors.h"
 #include "desktop/placement_batch.h"
+#include "layouts/display_match.h"
 
 namespace vandrel::layouts {
 namespace {
@@ -82,15 +84,45 @@ RestorePlan MatchIcons(const std::vector<IconPlace>& now, const std::vector<Icon
 
 std::string RestoreResult::Summary() const {
   std::string line = "Restored " + IconCount(restored);
+  if (pulled_in > 0) line += " (" + std::to_string(pulled_in) + " pulled in onto a monitor)";
   if (missing == 0) return line + ".";
   return line + "; " + IconCount(missing) + " of the layout " + (missing == 1 ? "is" : "are") +
          " no longer on the desktop.";
 }
 
+// The moves from the layout's coordinates into the view's; onto another display, those
+// whose place lies on no monitor pulled into one first. Answers how many were.
+static std::int32_t ToView(DesktopIconView& desktop, WindowHandle view, const Snapshot& saved,
+                           const DisplayConfiguration& here, std::vector<Move>& moves) {
+  const Point origin = desktop.ViewOrigin(view);
+  const bool pull_in = !SameDisplay(saved.display, here);
+  std::optional<Point> cell;
+  std::int32_t pulled_in = 0;
+  for (Move& move : moves) {
+    Point place{move.x, move.y};
+    if (saved.positions_in_view) place = ViewToScreen(place, origin);
+    if (pull_in) {
+      if (!cell) {
+        const auto spacing = static_cast<std::uint32_t>(desktop.GetItemSpacing(view, false));
+        cell = Point{static_cast<std::int32_t>(spacing & 0xFFFFu), static_cast<std::int32_t>(spacing >> 16)};
+      }
+      if (const std::optional<Point> inside = PullIn(place, *cell, here.monitor_list)) {
+        place = *inside;
+        ++pulled_in;
+      }
+    }
+    place = ScreenToView(place, origin);
+    move.x = place.x;
+    move.y = place.y;
+  }
+  return pulled_in;
+}
+
 // Matched first, so that nothing is sent before the desktop is known to be readable.
-static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, const std::vector<IconPlace>& now,
+static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, const Snapshot& now,
                                 const Snapshot& saved) {
-  const RestorePlan plan = MatchIcons(now, saved.icons);
+  RestorePlan plan = MatchIcons(now.icons, saved.icons);
+  const std::int32_t pulled_in = ToView(desktop, view, saved, now.display, plan.moves);
   DesktopIconView::Change change(desktop);
   // With auto-arrange or snap-to-grid on, the view would move the icons again as they land.
   desktop.FreePlacement(view);
@@ -101,7 +133,7 @@ static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, con
   // After the view's settings too: the shell is handed the positions the view shows
   // once they are in force.
   change.Commit();
-  return RestoreResult{Count(plan.moves.size()), plan.missing};
+  return RestoreResult{Count(plan.moves.size()), plan.missing, pulled_in};
 }
 
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved) {
@@ -111,7 +143,7 @@ RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved) {
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved, const Snapshot& now) {
   const WindowHandle view = desktop.GetDesktopListView();
   if (view == 0) throw NoDesktopView();
-  return PlaceIcons(desktop, view, now.icons, saved);
+  return PlaceIcons(desktop, view, now, saved);
 }
 
 }  // namespace vandrel::layouts

@@ -35,11 +35,15 @@ std::string IconCount(std::int64_t n);
 struct RestoreResult {
   std::int32_t restored = 0;
   std::int32_t missing = 0;
-  // "Restored 12 icons; 2 icons of the layout are no longer on the desktop."
+  std::int32_t pulled_in = 0;  // of those restored, placed on a monitor rather than where saved
+  // "Restored 12 icons; 2 icons of the layout are no longer on the desktop.", with
+  // " (3 pulled in onto a monitor)" after the icons restored when some were.
   std::string Summary() const;
 };
 
-// Reads the desktop once, matches, then places. Throws NoDesktopView, or
+// Reads the desktop once, matches, then places. Onto a display other than the saved
+// one, an icon whose saved place lies on no monitor is pulled into the nearest
+// monitor's work area. Throws NoDesktopView, or
 // ShellNotAnswering (the icons moved so far stay moved).
 RestoreResult RestoreSnapshot(DesktopIconView& desktop, const Snapshot& saved);
 // The same onto the desktop as `now`, just taken, shows it: no second read for a

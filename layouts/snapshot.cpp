@@ -35,6 +35,12 @@ Snapshot TakeSnapshot(DesktopIconView& desktop) {
   snapshot.display = desktop.ReadDisplay();
   snapshot.view = contents->view;
   snapshot.icons = IconPlaces(desktop, view, contents->icons);
+  const Point origin = desktop.ViewOrigin(view);
+  for (IconPlace& icon : snapshot.icons) {
+    const Point screen = ViewToScreen(Point{icon.x, icon.y}, origin);
+    icon.x = screen.x;
+    icon.y = screen.y;
+  }
   snapshot.taken_at =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   return snapshot;

@@ -30,7 +30,10 @@ struct IconPlace {
 struct Snapshot {
   DisplayConfiguration display;
   ViewState view;
+  // Screen coordinates, which stay put when a monitor left of or above the primary comes
+  // or goes; the view's own in a file from before (positions_in_view).
   std::vector<IconPlace> icons;
+  bool positions_in_view = false;
   std::int64_t taken_at = 0;  // seconds since 1970-01-01 UTC
   friend bool operator==(const Snapshot&, const Snapshot&) = default;
 };

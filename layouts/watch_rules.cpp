@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "layouts/display_match.h"
 #include "layouts/restore.h"
 
 namespace vandrel::layouts {
 namespace {
 
 // The same desktop: the same display, and every icon with the same label at the same place.
-bool Alike(const Snapshot& a, const Snapshot& b) { return a.display == b.display && a.icons == b.icons; }
+bool Alike(const Snapshot& a, const Snapshot& b) { return SameDisplay(a.display, b.display) && a.icons == b.icons; }
 
 }  // namespace
 

@@ -68,6 +68,7 @@ TForm1::TForm1(Application& app, DesktopIconView& desktop) : ui::Form(app), Figu
   // Created hidden, owned by the application window like the main window. Its
   // controls wait until someone shows it: most runs never do.
   Create(kWindowClass, kCaption, kStyle, WS_EX_CONTROLPARENT, kFrame, Frame::Outer, Controls::WhenFirstShown);
+  set_monitor_window(reinterpret_cast<WindowHandle>(handle()));
 }
 
 // The window goes before the font its controls use.

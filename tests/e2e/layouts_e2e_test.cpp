@@ -9,14 +9,18 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "buttons.h"
+#include "child_process.h"
 #include "keyboard.h"
 #include "message_box.h"
 #include "product.h"
@@ -304,6 +308,12 @@ TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsC
       {{L"layout", L"delete", L"at home"}, 0, L"vandrel.com"},
       {{L"layout", L"restore", L"work"}, 1, L"vandrel.com"},
       {{L"figure", L"spiral"}, 2, L"vandrel.com"},
+      // Nothing to redo; the originals' names kept; a layout replaced only when asked.
+      {{L"redo"}, 1},
+      {{L"layout", L"save", L"Original"}, 1},
+      {{L"layout", L"save", L"original 2"}, 1},
+      {{L"layout", L"save", L"GAMES"}, 1},
+      {{L"layout", L"save", L"GAMES", L"--replace"}, 0},
   };
   for (const auto& c : cases) {
     std::wstring command = c.program;
@@ -317,6 +327,148 @@ TEST_F(Layouts, TheCommandLineWritesThroughARedirectAndExitsWithStatusesScriptsC
     EXPECT_TRUE(c.status != 1 || reason.find('\n') == std::string::npos) << result;
   }
   EXPECT_EQ(view().Positions(), by_hand_) << "a command that failed moved icons";
+}
+
+// The lock every Vandrel process holds around a change.
+constexpr wchar_t kChangeLock[] = L"Local\\Vandrel.ChangeLock";
+
+TEST_F(Layouts, CtrlYRedoesWhatCtrlZUndidUntilThereIsNothingLeft) {
+  Product product(DataFolderEnvironment(data_));
+  const HWND main = product.main_window();
+  const DWORD process_id = product.process().id();
+  product.Click(L"left");
+  const std::vector<Position> figure = view().Positions();
+  ASSERT_NE(figure, by_hand_) << "the figure moved nothing";
+  ASSERT_TRUE(PressControlKey(main, 'Z'));
+  EXPECT_EQ(CloseNextBox(process_id), AllRestored());
+  EXPECT_EQ(view().Positions(), by_hand_);
+  ASSERT_TRUE(PressControlKey(main, 'Y'));
+  EXPECT_EQ(CloseNextBox(process_id), AllRestored());
+  EXPECT_EQ(view().Positions(), figure);
+  ASSERT_TRUE(PressControlKey(main, 'Y'));
+  EXPECT_EQ(CloseNextBox(process_id), "There is nothing to redo.");
+  // The redo was a change like any other: undone, the hand-made places come back.
+  ASSERT_TRUE(PressControlKey(main, 'Z'));
+  EXPECT_EQ(CloseNextBox(process_id), AllRestored());
+  EXPECT_EQ(view().Positions(), by_hand_);
+}
+
+TEST_F(Layouts, WithoutAnUndoCopyTheWindowAsksAndTheCommandLineRefusesUnlessTold) {
+  // A file where the data folder would be: no copy can be kept.
+  const fs::path blocked = data_.path() / L"blocked";
+  std::ofstream(blocked) << "not a folder";
+  const Environment environment{{L"VANDREL_DATA_DIR", (blocked / L"data").wstring()}};
+  {
+    Product product(environment);
+    const DWORD process_id = product.process().id();
+    const struct {
+      const wchar_t* figure;
+      int answer;
+      bool moves;
+    } answers[] = {{L"left", IDNO, false}, {L"right", IDYES, true}};
+    for (const auto& a : answers) {
+      SCOPED_TRACE(Narrow(a.figure));
+      ASSERT_TRUE(PostClick(product.Button(a.figure)));
+      const HWND box = WaitForMessageBox(process_id);
+      ASSERT_NE(box, nullptr) << "no question";
+      const std::string text = Narrow(MessageBoxText(box));
+      EXPECT_EQ(text.rfind("Vandrel cannot keep an undo copy of the icons: ", 0), 0u) << text;
+      EXPECT_NE(text.find("blocked"), std::string::npos) << text;
+      const std::string question = ". Lay them out anyway?";
+      EXPECT_EQ(text.substr(text.size() - std::min(text.size(), question.size())), question) << text;
+      ASSERT_TRUE(PressButton(box, a.answer));
+      EXPECT_TRUE(Answers(product.main_window()));
+      EXPECT_EQ(view().Positions() != by_hand_, a.moves);
+    }
+  }
+  for (std::size_t i = 0; i < by_hand_.size(); ++i) view().SetItemPosition(static_cast<int>(i), by_hand_[i]);
+  const CommandResult refused = RunProductCommand({L"figure", L"left"}, environment);
+  EXPECT_EQ(refused.exit_code, 1u) << refused;
+  EXPECT_EQ(Chomped(refused.err).rfind("Vandrel cannot keep an undo copy of the icons: ", 0), 0u) << refused;
+  EXPECT_EQ(view().Positions(), by_hand_);
+  const CommandResult anyway = RunProductCommand({L"figure", L"left", L"--no-undo"}, environment);
+  EXPECT_EQ(anyway.exit_code, 0u) << anyway;
+  EXPECT_NE(view().Positions(), by_hand_);
+}
+
+TEST_F(Layouts, ShowingTheWindowKeepsTheSnapSwitchInTheOriginalAndTheUndoHistory) {
+  view().SetExtendedStyle(LVS_EX_SNAPTOGRID, LVS_EX_SNAPTOGRID);
+  {
+    Product product(DataFolderEnvironment(data_));
+    ASSERT_TRUE(product.Close());
+  }
+  EXPECT_EQ(view().ExtendedStyle() & LVS_EX_SNAPTOGRID, 0u) << "FormShow left snap-to-grid on";
+  EXPECT_NE(FileText(data_.path() / L"layouts" / L"original.json").find("\"snap_to_grid\": true"), std::string::npos);
+  const CommandResult undo = Vandrel({L"undo"});
+  EXPECT_EQ(undo.exit_code, 0u) << undo;
+  EXPECT_EQ(view().ExtendedStyle() & LVS_EX_SNAPTOGRID, static_cast<DWORD>(LVS_EX_SNAPTOGRID));
+}
+
+TEST_F(Layouts, OneChangeAtATimeAcrossProcessesAndALockOfAProcessGoneIsFree) {
+  ASSERT_EQ(Vandrel({L"figure", L"left"}).exit_code, 0u);
+  const std::vector<Position> figure = view().Positions();
+  // Another Vandrel's change under way: this driver holds the lock.
+  HANDLE held = CreateMutexW(nullptr, TRUE, kChangeLock);
+  ASSERT_NE(held, nullptr);
+  {
+    ChildProcess undo(ProgramFolder() + L"\\vandrel.exe", {L"undo"}, {DataFolderEnvironment(data_)});
+    EXPECT_FALSE(undo.WaitForExit(Millis{1500})) << "the undo did not wait for the change under way";
+    EXPECT_EQ(view().Positions(), figure);
+    ReleaseMutex(held);
+    ASSERT_TRUE(undo.WaitForExit(kActionTimeout));
+    EXPECT_EQ(undo.exit_code(), 0u);
+    EXPECT_EQ(view().Positions(), by_hand_);
+  }
+
+  // Two undos at once take one entry each, in turn: back to the hand-made places.
+  ASSERT_EQ(Vandrel({L"figure", L"left"}).exit_code, 0u);
+  ASSERT_EQ(Vandrel({L"figure", L"right"}).exit_code, 0u);
+  {
+    ChildProcess one(ProgramFolder() + L"\\vandrel.exe", {L"undo"}, {DataFolderEnvironment(data_)});
+    ChildProcess two(ProgramFolder() + L"\\vandrel.exe", {L"undo"}, {DataFolderEnvironment(data_)});
+    ASSERT_TRUE(one.WaitForExit(kActionTimeout) && two.WaitForExit(kActionTimeout));
+    EXPECT_EQ(one.exit_code(), 0u);
+    EXPECT_EQ(two.exit_code(), 0u);
+  }
+  EXPECT_EQ(view().Positions(), by_hand_);
+  EXPECT_EQ(Vandrel({L"undo"}).exit_code, 1u);
+
+  // The console launcher ended (Ctrl+Break, a closed console) while its job waits for
+  // the lock: the job ends with it and changes nothing later.
+  ASSERT_EQ(Vandrel({L"figure", L"left"}).exit_code, 0u);
+  ASSERT_EQ(WaitForSingleObject(held, 0), WAIT_OBJECT_0);
+  {
+    ChildProcess launcher(ProgramFolder() + L"\\vandrel.com", {L"undo"}, {DataFolderEnvironment(data_)});
+    Sleep(1000);
+    launcher.Terminate();
+  }
+  ReleaseMutex(held);
+  Sleep(1500);
+  EXPECT_EQ(view().Positions(), figure) << "vandrel.exe went on after its launcher had ended";
+
+  // A holder that ended without letting go: its lock is free at once.
+  CloseHandle(held);
+  std::thread([] { CreateMutexW(nullptr, TRUE, kChangeLock); }).join();
+  const auto started = std::chrono::steady_clock::now();
+  const CommandResult undo = Vandrel({L"undo"});
+  EXPECT_EQ(undo.exit_code, 0u) << undo;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+  EXPECT_EQ(view().Positions(), by_hand_);
+}
+
+TEST_F(Layouts, ADataFolderWithALongPathServesUndoAsItServesSaving) {
+  fs::path folder = data_.path();
+  while (folder.wstring().size() < 170) folder /= L"a-rather-long-folder-name";
+  const Environment environment{{L"VANDREL_DATA_DIR", folder.wstring()}};
+  const CommandResult figure = RunProductCommand({L"figure", L"left"}, environment);
+  ASSERT_EQ(figure.exit_code, 0u) << figure;
+  EXPECT_EQ(RunProductCommand({L"layout", L"save", L"work"}, environment).exit_code, 0u);
+  const CommandResult undo = RunProductCommand({L"undo"}, environment);
+  EXPECT_EQ(undo.exit_code, 0u) << undo;
+  EXPECT_EQ(view().Positions(), by_hand_);
+  const CommandResult redo = RunProductCommand({L"redo"}, environment);
+  EXPECT_EQ(redo.exit_code, 0u) << redo;
+  EXPECT_NE(view().Positions(), by_hand_);
 }
 
 }  // namespace

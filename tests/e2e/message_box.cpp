@@ -44,11 +44,14 @@ bool ShowsIcon(HWND box) {
   return false;
 }
 
-bool PressOk(HWND box, Millis timeout) {
-  const HWND ok = GetDlgItem(box, IDOK);
-  // The dialog acts on WM_COMMAND IDOK as on a press of its OK button; posted, so that
-  // whatever the closed box lets run next cannot hold up the driver.
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+bool PressOk(HWND box, Millis timeout) { return PressButton(box, IDOK, timeout); }
+
+bool PressButton(HWND box, int id, Millis timeout) {
+  const HWND button = GetDlgItem(box, id);
+  if (button == nullptr) return false;
+  // The dialog acts on WM_COMMAND as on a press of the button; posted, so that whatever
+  // the closed box lets run next cannot hold up the driver.
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   return WaitUntil([&] { return !IsWindow(box); }, timeout);
 }
 

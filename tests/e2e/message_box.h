@@ -22,5 +22,8 @@ std::wstring MessageBoxText(HWND box);
 bool ShowsIcon(HWND box);
 // Presses OK and waits for the box to go; false when it stayed.
 bool PressOk(HWND box, Millis timeout = kActionTimeout);
+// Presses the button `id` (IDYES, IDNO) and waits for the box to go; false when the box
+// has no such button or stayed.
+bool PressButton(HWND box, int id, Millis timeout = kActionTimeout);
 
 }  // namespace vandrel::e2e

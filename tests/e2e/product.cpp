@@ -6,9 +6,8 @@
 
 namespace vandrel::e2e {
 
-Product::Product(const Environment& environment) {
-  process_ = std::make_unique<ChildProcess>(ProgramFolder() + L"\\vandrel.exe", std::vector<std::wstring>{},
-                                            ChildOptions{environment});
+Product::Product(const Environment& environment, const std::vector<std::wstring>& arguments) {
+  process_ = std::make_unique<ChildProcess>(ProgramFolder() + L"\\vandrel.exe", arguments, ChildOptions{environment});
   const WindowQuery query{kMainWindowClass, std::nullopt, process_->id(), true};
   WaitUntil([&] { return (main_window_ = FindTopLevel(query)) != nullptr || !process_->running(); }, kStartTimeout);
   if (main_window_ == nullptr) {

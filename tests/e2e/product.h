@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 
@@ -14,9 +15,10 @@ inline constexpr wchar_t kMainWindowClass[] = L"TF_icon_cn";
 
 class Product {
  public:
-  // Starts vandrel.exe with `environment` added to the test's own and waits until its
-  // main window is visible; throws DriverError when it ends first or takes too long.
-  explicit Product(const Environment& environment = {});
+  // Starts vandrel.exe with `environment` added to the test's own (and `arguments`,
+  // such as --no-undo) and waits until its main window is visible; throws DriverError
+  // when it ends first or takes too long.
+  explicit Product(const Environment& environment = {}, const std::vector<std::wstring>& arguments = {});
   ~Product();
 
   ChildProcess& process() { return *process_; }

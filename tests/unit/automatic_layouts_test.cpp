@@ -56,7 +56,8 @@ TEST(AutomaticLayouts, OneForEachDisplayReplacedInPlaceAndNeverOverAUsersLayout)
 }
 
 TEST(AutomaticLayouts, TheFlagRoundTripsAndOlderFilesReadWithoutIt) {
-  LayoutRecord record{"automatic 1024x768", false, At(1024, 5), true};
+  LayoutRecord record{"automatic 1024x768", false, At(1024, 5)};
+  record.automatic = true;
   EXPECT_EQ(ParseLayout(FormatLayout(record), "x"), record);
   record.automatic = false;
   const std::string text = FormatLayout(record);

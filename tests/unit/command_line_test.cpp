@@ -81,6 +81,33 @@ TEST(CommandLine, ReadsEveryCommandWithItsDefaults) {
   }
 }
 
+TEST(CommandLine, RedoAndTheOptionsThatGoWithoutAnUndoCopyOrOverALayout) {
+  const struct {
+    std::vector<std::string> arguments;
+    Action action;
+    bool no_undo;
+    bool replace;
+  } cases[] = {
+      {{"redo"}, Action::Redo, false, false},
+      {{"redo", "--no-undo"}, Action::Redo, true, false},
+      {{"figure", "left", "--no-undo"}, Action::Figure, true, false},
+      {{"layout", "restore", "w", "--no-undo"}, Action::RestoreLayout, true, false},
+      {{"layout", "save", "w", "--replace"}, Action::SaveLayout, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    const ParsedCommandLine parsed = ParseCommandLine(c.arguments, "1.2.3");
+    ASSERT_TRUE(parsed.command.has_value()) << parsed.error;
+    EXPECT_EQ(parsed.command->action, c.action);
+    EXPECT_EQ(parsed.command->no_undo, c.no_undo);
+    EXPECT_EQ(parsed.command->replace, c.replace);
+  }
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"layout", "list", "--no-undo"},
+                                               std::vector<std::string>{"figure", "left", "--replace"}}) {
+    EXPECT_EQ(ParseCommandLine(bad, "1.2.3").exit_status, kBadUsage) << testing::PrintToString(bad);
+  }
+}
+
 TEST(CommandLine, RefusesBadUsageWithAReason) {
   const std::vector<std::string> cases[] = {
       {},

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <fstream>
 #include <set>
 #include <thread>
+
+#include <nlohmann/json.hpp>
 
 #include "layouts/atomic_file.h"
 #include "layouts/layout_store.h"
@@ -19,6 +22,11 @@ using testing::TempFolder;
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string Repeated(const std::string& text, std::size_t times) {
@@ -37,7 +45,7 @@ Snapshot Sample(std::int64_t taken_at = 1700000000) {
              {"回收站", 0, -32768, 32767, "C:\\Users\\用户\\Desktop\\回收站.lnk"},  // CP936 label, as UTF-8
              {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 0, 1, 2},  // CP1252: é € “
              {"Caf\xC3\xA9 \xE2\x82\xAC\xE2\x80\x9C", 1, 3, 4},
-             {"tab\t\"quote\" back\\slash", 0, INT32_MIN, INT32_MAX}};
+             {"tab\t\"quote\" back\\slash", 0, 32767, -32768}};
   s.taken_at = taken_at;
   return s;
 }
@@ -73,11 +81,20 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {"PK\x03\x04 zip", "is not JSON"},
       {"[1, 2]", "not a Vandrel layout"},
       {with("vandrel-layout", "other-layout"), "not a Vandrel layout"},
-      {with("\"version\": 1", "\"version\": 2"), "another version (2)"},
-      {with("\"version\": 1", "\"version\": \"1\""), "another version"},
+      {with("\"version\": 2", "\"version\": 3"), "another version (3)"},
+      {with("\"version\": 2", "\"version\": \"1\""), "another version"},
       {with("\"dpi\": 144", "\"dpi\": -1"), "display.dpi is out of range"},
       {with("\"dpi\": 144", "\"dpi\": 1.5"), "display.dpi is not an integer"},
       {with("\"x\":10", "\"x\":2147483648"), "icons[0].x is out of range"},
+      // Only 16 bits of a position reach the list view: more would land elsewhere.
+      {with("\"x\":10", "\"x\":32768"), "icons[0].x is out of range (-32768 to 32767)"},
+      {with("\"y\":20", "\"y\":-32769"), "icons[0].y is out of range (-32768 to 32767)"},
+      {with("\"x\":10", "\"x\":100000000000000000000000"), "icons[0].x is out of range"},
+      {with("\"x\":10", "\"x\":1e400"), "a number too large"},
+      {with("\"taken_at\": 1700000000", "\"taken_at\": 99999999999999999999"), "taken_at is out of range"},
+      // The reader would keep the last of two values without a word.
+      {with("\"x\":10", "\"x\":10,\"x\":11"), "gives the key \"x\" twice"},
+      {with("\"dpi\": 144", "\"dpi\": 144, \"dpi\": 96"), "gives the key \"dpi\" twice"},
       {with("\"x\":10", "\"x\":\"10\""), "icons[0].x is not an integer"},
       {with("\"occurrence\":1", "\"occurrence\":-1"), "icons[3].occurrence is out of range"},
       {with("\"occurrence\":1", "\"occurrence\":0"), "listed twice"},
@@ -87,11 +104,11 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {with("\"icons\": [", "\"icons\": {\"a\": [") + "}", "icons is not an array"},
       {std::string(kMaxFileBytes + 1, ' '), "larger than 8 MB"},
       // Hostile nesting, wherever it is, must neither crash nor be shown whole.
-      {with("\"version\": 1", "\"version\": " + Nested(100000)), "more than 64 levels deep"},
+      {with("\"version\": 2", "\"version\": " + Nested(100000)), "more than 64 levels deep"},
       {with("\"name\"", "\"later\": " + Nested(100000) + ", \"name\""), "more than 64 levels deep"},
       {with("\"icons\": [", "\"icons\": [" + Nested(100000) + ","), "more than 64 levels deep"},
-      {with("\"version\": 1", "\"version\": [[1]]"), "another version (array)"},
-      {with("\"version\": 1", "\"version\": \"" + Repeated("桌", 1000) + "\""), "another version (\"桌桌"},
+      {with("\"version\": 2", "\"version\": [[1]]"), "another version (array)"},
+      {with("\"version\": 2", "\"version\": \"" + Repeated("桌", 1000) + "\""), "another version (\"桌桌"},
   };
   for (const auto& c : cases) {
     try {
@@ -102,6 +119,44 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       EXPECT_NE(what.find("\"C:\\data\\bad.json\""), std::string::npos) << what;
       EXPECT_NE(what.find(c.why), std::string::npos) << what;
       EXPECT_LT(what.size(), 200u) << what;
+    }
+  }
+  // Every required member, taken out, is named: none is read with a default.
+  const nlohmann::ordered_json doc = nlohmann::ordered_json::parse(good);
+  std::vector<std::vector<std::string>> required;
+  const std::function<void(const nlohmann::ordered_json&, std::vector<std::string>)> leaves =
+      [&](const nlohmann::ordered_json& value, std::vector<std::string> path) {
+        if (!value.is_object()) return required.push_back(path);
+        for (const auto& [key, member] : value.items()) {
+          if (path.empty() && (key == "icons" || key == "sequence")) continue;
+          std::vector<std::string> deeper = path;
+          deeper.push_back(key);
+          leaves(member, deeper);
+        }
+      };
+  leaves(doc, {});
+  for (const auto& [key, unused] : doc["icons"][0].items()) {
+    if (key != "parsing_name") required.push_back({"icons", "0", key});
+  }
+  EXPECT_EQ(required.size(), 21u);
+  for (const std::vector<std::string>& path : required) {
+    if (path[0] == "format" || path[0] == "version") continue;  // said as another format or version
+    nlohmann::ordered_json cut = doc;
+    std::string where;
+    if (path[0] == "icons") {
+      cut["icons"][0].erase(path[2]);
+      where = "icons[0]." + path[2];
+    } else {
+      nlohmann::ordered_json* parent = &cut;
+      for (std::size_t i = 0; i + 1 < path.size(); ++i) parent = &(*parent)[path[i]];
+      parent->erase(path.back());
+      for (const std::string& key : path) where += (where.empty() ? "" : ".") + key;
+    }
+    try {
+      ParseLayout(cut.dump(), "f");
+      ADD_FAILURE() << where << " was not missed";
+    } catch (const LayoutFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(where + " is missing"), std::string::npos) << e.what();
     }
   }
   // Members of a later version, nested as deep as is allowed, are passed over.
@@ -147,7 +202,7 @@ TEST(LayoutStore, NamesAreOneFileEachAndCompareAsWindowsComparesThem) {
   EXPECT_FALSE(store.SaveIfAbsent({"WORK", true, Sample(4)}));
   EXPECT_TRUE(store.SaveIfAbsent({"original", true, Sample(5)}));
 
-  EXPECT_EQ(store.Load("WORK"), (LayoutRecord{"work", false, Sample(2)}));
+  EXPECT_EQ(store.Load("WORK"), (LayoutRecord{"work", false, Sample(2), 2}));
   EXPECT_EQ(store.Load("桌面").snapshot.taken_at, 3);
   std::set<std::string> names;
   for (const LayoutSummary& s : store.List()) names.insert(s.name + (s.original ? "*" : ""));
@@ -164,6 +219,34 @@ TEST(LayoutStore, NamesAreOneFileEachAndCompareAsWindowsComparesThem) {
   EXPECT_THROW(store.Load("work"), LayoutNameError);
   EXPECT_THROW(store.Delete("work"), LayoutNameError);
   EXPECT_THROW(store.Save({"a/b", false, Sample()}), LayoutNameError);
+}
+
+TEST(LayoutStore, NamesThatLookTheSameAreOneLayoutAndOldFileNamesAreStillFound) {
+  TempFolder temp;
+  LayoutStore store(temp.path);
+  fs::create_directories(temp.path / "layouts");
+  // Named as before, with only A-Z folded: "Äpfel" kept its capital's bytes.
+  WriteLayoutFile(temp.path / "layouts" / "%C3%84pfel.json", {"\xC3\x84pfel", false, Sample(7)});
+  const struct { const char* saved; const char* asked; } same[] = {
+      {"Caf\xC3\xA9", "Cafe\xCC\x81"},                // precomposed and decomposed
+      {"Stra\xC3\x9F" "e", "STRASSE"},                 // full folding: ß is ss
+      {"\xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1", "\xCF\x83\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1"},  // Σοφία, σοφία
+      {"\xC3\x84pfel", "\xC3\xA4pfel"},                // found under its file name of before
+  };
+  for (const auto& c : same) {
+    SCOPED_TRACE(c.asked);
+    if (std::string(c.saved) != "\xC3\x84pfel") store.Save({c.saved, false, Sample(1)});
+    ASSERT_TRUE(store.Exists(c.asked));
+    EXPECT_EQ(store.Load(c.asked).name, c.saved);
+  }
+  EXPECT_EQ(store.List().size(), 4u);
+  // Saved anew under its folded file name, the old one goes.
+  store.Save({"\xC3\xA4pfel", false, Sample(9)});
+  EXPECT_FALSE(fs::exists(temp.path / "layouts" / "%C3%84pfel.json"));
+  EXPECT_EQ(store.Load("\xC3\x84PFEL").snapshot.taken_at, 9);
+  EXPECT_EQ(store.List().size(), 4u);
+  store.Delete("CAFE\xCC\x81");
+  EXPECT_FALSE(store.Exists("caf\xC3\xA9"));
 }
 
 TEST(LayoutStore, ALayoutSavedBeforeTheFileNameLimitIsStillListedLoadedAndDeleted) {
@@ -250,17 +333,30 @@ TEST(History, KeepsTheNewestFiftyAndUndoesNewestFirstAcrossProcesses) {
   }
   EXPECT_FALSE(one.ClaimNewest());
 
-  // An unusable newest entry is named and stays for the user to see.
+  // An unusable newest entry is named and set aside for the user to see; the next
+  // claim goes on with the entry before it.
   one.Push(Sample(1));
-  const fs::path entry = *fs::directory_iterator(temp.path / "history");
+  one.Push(Sample(2));
+  fs::path entry;
+  for (const auto& file : fs::directory_iterator(temp.path / "history")) entry = std::max(entry, file.path());
   WriteBytes(entry, "{\"format\":");
   try {
     one.ClaimNewest();
     ADD_FAILURE();
   } catch (const LayoutFileError& e) {
     EXPECT_NE(std::string(e.what()).find(PathText(entry)), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("set aside"), std::string::npos) << e.what();
   }
-  EXPECT_TRUE(fs::exists(entry));
+  EXPECT_FALSE(fs::exists(entry));
+  fs::path aside = entry;
+  aside.replace_extension(".damaged.json");
+  EXPECT_EQ(FileText(aside), "{\"format\":");
+  auto before = one.ClaimNewest();
+  ASSERT_TRUE(before);
+  EXPECT_EQ(before->snapshot().taken_at, 1);
+  before->Commit();
+  EXPECT_FALSE(one.ClaimNewest());
+  EXPECT_TRUE(fs::exists(aside));
 }
 
 TEST(History, TwoThreadsPushingAndTwoClaimingLoseAndRepeatNothing) {

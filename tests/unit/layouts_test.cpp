@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
+#include <memory>
+#include <thread>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
+#include "app/figure_host.h"
 #include "layouts/atomic_file.h"
 #include "temp_folder.h"
 #include "test_desktop.h"
@@ -15,6 +22,36 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 using testing::TestDesktop;
+
+// Files of this process can hold at most `bytes`, as on a full disk, while it lives.
+// Windows has no such limit for a process.
+struct FileRoom {
+#ifdef _WIN32
+  static constexpr bool kPossible = false;
+#else
+  static constexpr bool kPossible = true;
+#endif
+  explicit FileRoom([[maybe_unused]] std::size_t bytes) {
+#ifndef _WIN32
+    if (bytes == 0) return;
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    set_ = true;
+#endif
+  }
+  ~FileRoom() {
+#ifndef _WIN32
+    if (set_) setrlimit(RLIMIT_FSIZE, &old_);
+#endif
+  }
+#ifndef _WIN32
+  rlimit old_{};
+  bool set_ = false;
+#endif
+};
 
 struct Place {
   std::string label;
@@ -135,7 +172,133 @@ TEST(Restore, ALayoutOfAnotherDisplayOnlyByNameAndAfterAWarning) {
   EXPECT_EQ(b.Icons(), kDesk);
   std::vector<std::string> names;
   for (const LayoutSummary& s : b.layouts.List()) names.push_back(s.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"here", "original", "old", "big"}));
+  // "old" was saved after the original, whatever its time says.
+  EXPECT_EQ(names, (std::vector<std::string>{"here", "old", "original", "big"}));
+}
+
+TEST(Restore, WithoutANameTakesTheLastSavedThoughAnotherWasSavedWithTheClockAhead) {
+  Bench b(kDesk);
+  Snapshot ahead = TakeSnapshot(b.d.view);
+  ahead.taken_at = 4102444800;  // 2100-01-01
+  for (IconPlace& icon : ahead.icons) icon.y += 100;
+  b.store.Save({"ahead", false, ahead});
+  b.layouts.Save("now");
+  EXPECT_EQ(b.layouts.List().front().name, "now");
+  b.Scramble();
+  EXPECT_EQ(b.layouts.Restore(std::nullopt, b.warn), "Restored 5 icons.");
+  EXPECT_EQ(b.Icons(), kDesk);
+}
+
+TEST(Save, TheOriginalsNamesAreKeptAndALayoutIsReplacedOnlyWhenAsked) {
+  Bench b(kDesk);
+  for (const char* name : {"original", "Original", "ORIGINAL", "original 2", "Original 17"}) {
+    try {
+      b.layouts.Save(name);
+      ADD_FAILURE() << name;
+    } catch (const LayoutNameError& e) {
+      EXPECT_NE(std::string(e.what()).find("kept for the originals"), std::string::npos) << e.what();
+    }
+  }
+  for (const char* name : {"originals", "original 0", "my original", "original 2b"}) {
+    EXPECT_NO_THROW(b.layouts.Save(name));
+  }
+  EXPECT_FALSE(b.store.Exists("original"));
+
+  b.layouts.Save("work");
+  b.Scramble();
+  EXPECT_THROW(b.layouts.Save("WORK"), LayoutExists);
+  EXPECT_EQ(b.store.Load("work").snapshot.icons[0].x, 10);
+  EXPECT_EQ(b.layouts.Save("WORK", true), "Saved the layout \"WORK\": 5 icons.");
+  EXPECT_EQ(b.store.Load("work").snapshot.icons[0].x, 343);
+
+  // Vandrel's own original is deleted by its exact name only.
+  b.layouts.BeforeChange();
+  ASSERT_TRUE(b.store.Load("original").original);
+  EXPECT_THROW(b.layouts.Delete("Original"), LayoutNameError);
+  b.layouts.Delete("original");
+  EXPECT_FALSE(b.store.Exists("original"));
+}
+
+TEST(Redo, PutsBackWhatAnUndoTookAndANewChangeEndsIt) {
+  Bench b(kDesk);
+  EXPECT_THROW(b.layouts.Redo(), NothingToRedo);
+  b.layouts.BeforeChange();
+  b.Scramble();
+  const std::vector<Place> scrambled = b.Icons();
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(b.layouts.Undo(), "Restored 5 icons.");
+    EXPECT_EQ(b.Icons(), kDesk);
+    EXPECT_EQ(b.layouts.Redo(), "Restored 5 icons.");
+    EXPECT_EQ(b.Icons(), scrambled);
+  }
+  EXPECT_THROW(b.layouts.Redo(), NothingToRedo);
+  b.layouts.Undo();
+  b.layouts.BeforeChange();  // a new change: what was undone stays undone
+  EXPECT_THROW(b.layouts.Redo(), NothingToRedo);
+  EXPECT_EQ(b.store.HistorySize(), 1u);
+}
+
+TEST(FreePlacement, TheOriginalAndAnUndoEntryHoldTheSwitchesAsTheyWere) {
+  for (const bool snap : {true, false}) {
+    SCOPED_TRACE(snap);
+    Bench b(kDesk);
+    b.d.shell.set_extended_style(snap ? kSnapToGrid : 0);
+    {
+      const auto hold = b.layouts.BeginFreePlacement();
+      b.d.view.SetAutoArrange(false);  // what the main window's FormShow does
+      b.d.view.ClearSnapToGrid();
+    }
+    const LayoutRecord original = b.store.Load("original");
+    EXPECT_TRUE(original.snapshot.view.auto_arrange);
+    EXPECT_EQ(original.snapshot.view.snap_to_grid, snap);
+    // The test desktop starts auto-arranged: a switch went off either way.
+    EXPECT_EQ(b.store.HistorySize(), 1u);
+    b.layouts.Undo();
+    EXPECT_EQ((b.d.shell.extended_style() & kSnapToGrid) != 0, snap);
+    EXPECT_EQ(b.d.shell.style() & kAutoArrangeStyle, kAutoArrangeStyle);
+  }
+  // Both off: nothing to take back, but the original is kept all the same.
+  Bench b(kDesk);
+  b.Scramble();
+  b.layouts.BeginFreePlacement();
+  EXPECT_EQ(b.store.HistorySize(), 0u);
+  EXPECT_TRUE(b.store.Exists("original"));
+}
+
+TEST(ChangeLock, OneChangeAtATimeAndAClaimOfAnEndedProcessComesBackAtOnce) {
+  const std::unique_ptr<ChangeLock> one = SessionChangeLock();
+  const std::unique_ptr<ChangeLock> two = SessionChangeLock();
+  // Another thread stands for another process: a Windows mutex is its thread's own.
+  const auto other_takes = [&] {
+    bool took = false;
+    std::thread([&] {
+      try {
+        two->Take(std::chrono::milliseconds(50));
+        took = true;
+      } catch (const AnotherVandrelIsChanging& e) {
+        EXPECT_STREQ(e.what(), "Another Vandrel is changing the icons.");
+      }
+    }).join();
+    return took;
+  };
+  {
+    const ChangeLock::Hold held = one->Take();
+    const ChangeLock::Hold again = one->Take();  // the holder itself does not wait
+    EXPECT_FALSE(other_takes());
+  }
+  EXPECT_TRUE(other_takes());
+
+  // An undo killed halfway left its entry claimed: under the lock no one else can hold
+  // a claim, so the next undo takes it back at once, whatever its age.
+  Bench b(kDesk);
+  b.layouts.BeforeChange();
+  b.Scramble();
+  const fs::path entry = *fs::directory_iterator(b.data / "history");
+  fs::path claimed = entry;
+  claimed += ".claimed-99999999999999999999-0000000001-00000000000000000001";
+  fs::rename(entry, claimed);
+  EXPECT_EQ(b.layouts.Undo(), "Restored 5 icons.");
+  EXPECT_EQ(b.Icons(), kDesk);
 }
 
 TEST(RestoreOriginal, TakesThisDisplaysOriginalThenTheLayoutNamedOriginal) {
@@ -146,7 +309,9 @@ TEST(RestoreOriginal, TakesThisDisplaysOriginalThenTheLayoutNamedOriginal) {
   } catch (const LayoutNameError& e) {
     EXPECT_STREQ(e.what(), "There is no original layout yet: Vandrel has not changed this desktop.");
   }
-  b.layouts.Save("original");  // the user's own: Vandrel keeps its original beside it
+  // The user's own, saved before the name was kept for the originals: Vandrel keeps
+  // its original beside it.
+  b.store.Save({"original", false, TakeSnapshot(b.d.view)});
   b.layouts.BeforeChange();
   EXPECT_TRUE(b.store.Load("original 2").original);
   b.d.shell.SetWorkArea({0, 0, 800, 600});
@@ -169,14 +334,59 @@ TEST(RestoreOriginal, TakesThisDisplaysOriginalThenTheLayoutNamedOriginal) {
                                                  "this display is 640x480 at 96 dpi, 1 monitor."});
 }
 
-TEST(Layouts, AFolderThatCannotBeWrittenStopsNoChangeAndLeavesNothingToUndo) {
+TEST(Layouts, NoUndoCopyNoChangeUnlessTheUserSaysSo) {
   const fs::path file = fs::temp_directory_path() / ("vandrel-file-" + std::to_string(CurrentProcessId()));
   std::ofstream(file) << "not a folder";
-  {
-    Bench b(kDesk, file / "data");
+  struct Case {
+    const char* what;
+    fs::path data;          // empty: a folder of the bench's own
+    std::size_t file_room;  // the most a file may hold, as on a full disk; 0 for no limit
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a file where the folder should be", file / "data", 0, "history\" ("},
+      {"a full disk", {}, 200, "history"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.file_room != 0 && !FileRoom::kPossible) continue;
+    for (const int answer : {-1, 0, 1}) {  // no one to ask, No, Yes
+      Bench b(kDesk, c.data);
+      std::vector<std::string> asked;
+      if (answer >= 0) {
+        b.layouts.set_ask_without_undo([&](const std::string& reason) {
+          asked.push_back(reason);
+          return answer == 1;
+        });
+      }
+      FigureHost host(b.d.view);
+      host.set_before_change([&] { return std::make_shared<Layouts::Hold>(b.layouts.BeginChange()); });
+      bool declined = false;
+      {
+        FileRoom room(c.file_room);
+        try {
+          host.AlignRight(75);
+        } catch (const NoUndoCopy& e) {
+          EXPECT_EQ(answer, -1);
+          EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+          EXPECT_NE(std::string(e.what()).find("--no-undo"), std::string::npos) << e.what();
+        } catch (const ChangeDeclined&) {
+          declined = true;
+        }
+      }
+      EXPECT_EQ(declined, answer == 0);
+      EXPECT_EQ(b.Icons() == kDesk, answer != 1) << "moved without a yes";
+      EXPECT_EQ(asked.size(), answer >= 0 ? 1u : 0u);
+      if (!asked.empty()) {
+        EXPECT_NE(asked[0].find(c.reason), std::string::npos) << asked[0];
+      }
+      EXPECT_THROW(b.layouts.Undo(), NothingToUndo);
+    }
+    // --no-undo: laid out, nothing asked, nothing kept.
+    Bench b(kDesk, c.data);
+    b.layouts.set_keep_undo(false);
+    FileRoom room(c.file_room);
     b.layouts.BeforeChange();
-    EXPECT_THROW(b.layouts.Undo(), NothingToUndo);
-    EXPECT_THROW(b.layouts.Save("x"), fs::filesystem_error);
   }
   fs::remove(file);
   Bench none(kDesk);

@@ -198,10 +198,12 @@ void CheckView(HWND view, DWORD pid, const std::vector<std::string>& labels) {
   Check(SendMessageW(view, LVM_GETIMAGELIST, LVSIL_NORMAL, 0) != 0, "an image list of large icons");
   Check(static_cast<COLORREF>(SendMessageW(view, LVM_GETTEXTBKCOLOR, 0, 0)) != CLR_NONE,
         "a label background other than CLR_NONE");
-  RECT work{}, rect{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const RECT screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  RECT rect{};
   GetWindowRect(view, &rect);
-  Check(EqualRect(&work, &rect) != FALSE, "the view covers the work area");
+  Check(EqualRect(&screen, &rect) != FALSE, "the view covers the virtual screen");
 
   const auto count = SendMessageW(view, LVM_GETITEMCOUNT, 0, 0);
   Check(count == static_cast<LRESULT>(labels.size()),

@@ -143,12 +143,12 @@ HWND CreateShellWindow(const wchar_t* class_name, const wchar_t* title, HWND par
                          nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-HWND CreateIconView(HWND parent, const RECT& work_area) {
+HWND CreateIconView(HWND parent, const RECT& area) {
   // Icon mode with auto-arrange and snap-to-grid on, as the real shell starts its
   // view: the product has to switch both off itself.
   const HWND view = CreateWindowExW(
       0, WC_LISTVIEWW, L"FolderView", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_ICON | LVS_AUTOARRANGE,
-      work_area.left, work_area.top, work_area.right - work_area.left, work_area.bottom - work_area.top, parent,
+      area.left, area.top, area.right - area.left, area.bottom - area.top, parent,
       nullptr, GetModuleHandleW(nullptr), nullptr);
   if (view == nullptr) return nullptr;
   SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID, LVS_EX_SNAPTOGRID);
@@ -194,26 +194,30 @@ struct Shell {
   HWND view = nullptr;
 };
 
-// Builds the window tree of the layout. Every top-level window covers the primary
-// screen; the list view covers the work area, so that view position (0, 0) is the
-// work area's top left corner.
+// Builds the window tree of the layout. As the shell's, every window covers the whole
+// virtual screen, every monitor of it: view position (0, 0) is the virtual screen's top
+// left corner, left of or above the primary monitor when a monitor lies there, and the
+// primary's own (0, 0) on one monitor.
 bool BuildShell(Layout layout, Shell& shell) {
-  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  RECT work_area = screen;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const RECT virtual_screen{left, top, left + width, top + height};
+  const RECT screen{0, 0, width, height};  // a child's, inside its parent
   HWND defview = nullptr;
 
   switch (layout) {
     case Layout::Progman: {
-      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, screen);
+      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, virtual_screen);
       defview = progman != nullptr ? CreateShellWindow(L"SHELLDLL_DefView", L"", progman, screen) : nullptr;
       shell.shown = {progman};
       break;
     }
     case Layout::Win10: {
-      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, screen);
-      const HWND worker = CreateShellWindow(L"WorkerW", L"", nullptr, screen);
-      const HWND empty_worker = CreateShellWindow(L"WorkerW", L"", nullptr, screen);
+      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, virtual_screen);
+      const HWND worker = CreateShellWindow(L"WorkerW", L"", nullptr, virtual_screen);
+      const HWND empty_worker = CreateShellWindow(L"WorkerW", L"", nullptr, virtual_screen);
       if (progman == nullptr || worker == nullptr || empty_worker == nullptr) return false;
       defview = CreateShellWindow(L"SHELLDLL_DefView", L"", worker, screen);
       // Top to bottom: the empty "WorkerW", the one with the view, then "Progman". A
@@ -226,7 +230,7 @@ bool BuildShell(Layout layout, Shell& shell) {
       break;
     }
     case Layout::Win24H2: {
-      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, screen);
+      const HWND progman = CreateShellWindow(L"Progman", L"Program Manager", nullptr, virtual_screen);
       if (progman == nullptr) return false;
       defview = CreateShellWindow(L"SHELLDLL_DefView", L"", progman, screen);
       // Hidden, and on top of its siblings: GW_CHILD answers the topmost child, so
@@ -242,7 +246,7 @@ bool BuildShell(Layout layout, Shell& shell) {
       return CreateShellWindow(kControlClass, L"", nullptr, RECT{}) != nullptr;
   }
   if (defview == nullptr || shell.shown.front() == nullptr) return false;
-  shell.view = CreateIconView(defview, work_area);
+  shell.view = CreateIconView(defview, screen);
   return shell.view != nullptr;
 }
 
