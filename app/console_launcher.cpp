@@ -82,7 +82,9 @@ int wmain() {
   // Ctrl+Break, or the console closed, still ends this program: the job ends with it,
   // rather than writing on behind a prompt that has come back. The job object is
   // closed only by this program's end, and takes the child along then.
-  HANDLE child_job = job ? JobThatEndsWithUs() : nullptr;
+  // The watcher is no job: it stays for the session.
+  const bool resident = arguments == L"watch";
+  HANDLE child_job = job && !resident ? JobThatEndsWithUs() : nullptr;
   PROCESS_INFORMATION child{};
   if (program.empty() ||
       !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
@@ -97,8 +99,8 @@ int wmain() {
   }
   CloseHandle(child.hThread);
   DWORD status = 0;
-  if (arguments == L"watch") {
-    // The watcher stays for the session: the prompt comes back once its window stands.
+  if (resident) {
+    // The prompt comes back once the watcher's window stands.
     // A second one ends at once, saying that one runs.
     while (WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT) {
       DWORD owner = 0;

@@ -65,6 +65,23 @@ class WatcherPort : public Win32DesktopPort {
     }
     return true;
   }
+  // The same for every monitor's work area: the primary's as above, the others' kept
+  // within their monitors.
+  std::vector<Monitor> Monitors() override {
+    std::vector<Monitor> monitors = Win32DesktopPort::Monitors();
+    for (Monitor& monitor : monitors) {
+      Rect primary;
+      if (monitor.primary && ReadWorkArea(primary)) {
+        monitor.work_area = primary;
+        continue;
+      }
+      const Rect& a = monitor.area;
+      Rect& w = monitor.work_area;
+      w = Rect{std::max(w.left, a.left), std::max(w.top, a.top), std::min(w.right, a.right),
+               std::min(w.bottom, a.bottom)};
+    }
+    return monitors;
+  }
   void ShowMessage(std::u16string_view text) override { notify_(ToUtf8(text)); }
 
  private:
