@@ -13,22 +13,28 @@ struct Explorer {
   MakeView make_view;
   UINT scramble = 0;
   UINT restart = 0;
+  RECT insets{};  // what the work area leaves of the primary monitor on each side
 };
 Explorer g_explorer;
 
 constexpr UINT_PTR kGridTimer = 0x5A1;
 
-// Under Wine a running program's SPI_GETWORKAREA stays what it was at its start, and the
-// monitor's own work area wanders after a change (800 x 748 on an 800 x 600 screen): the
-// work area at the start, kept within the primary monitor as it is now.
-RECT PrimaryWorkArea() {
+MONITORINFO PrimaryMonitor() {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
-  RECT work = info.rcMonitor;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  RECT area{};
-  IntersectRect(&area, &work, &info.rcMonitor);
+  return info;
+}
+
+// Under Wine a running program's SPI_GETWORKAREA, and the monitor's own work area, wander
+// after a display change (800 x 748 on an 800 x 600 screen); the monitor's rectangle does
+// not. The work area is the monitor less what the taskbar took of it at the start.
+RECT PrimaryWorkArea() {
+  RECT area = PrimaryMonitor().rcMonitor;
+  area.left += g_explorer.insets.left;
+  area.top += g_explorer.insets.top;
+  area.right -= g_explorer.insets.right;
+  area.bottom -= g_explorer.insets.bottom;
   return area;
 }
 
@@ -41,9 +47,13 @@ void LayIntoGrid() {
   const HWND view = g_explorer.view;
   const int count = static_cast<int>(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
   const RECT area = PrimaryWorkArea();
+  const int left = area.left - GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = area.top - GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int spacing = std::max(1, GetSystemMetrics(SM_CYICONSPACING));
   const int rows = std::max(1, static_cast<int>((area.bottom - area.top) / spacing));
-  for (int i = 0; i < count; ++i) SetPosition(view, i, 19 + spacing * (i / rows), 2 + spacing * (i % rows));
+  for (int i = 0; i < count; ++i) {
+    SetPosition(view, i, left + 19 + spacing * (i / rows), top + 2 + spacing * (i % rows));
+  }
 }
 
 void FitToScreen() {
@@ -54,11 +64,9 @@ void FitToScreen() {
   for (HWND window : g_explorer.top_levels) {
     SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  const HWND defview = GetParent(g_explorer.view);
-  SetWindowPos(defview, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  const RECT area = PrimaryWorkArea();
-  SetWindowPos(g_explorer.view, nullptr, area.left - left, area.top - top, area.right - area.left,
-               area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The view covers the virtual screen, as the shell's does.
+  SetWindowPos(GetParent(g_explorer.view), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(g_explorer.view, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CALLBACK GridTimer(HWND window, UINT, UINT_PTR id, DWORD) {
@@ -89,10 +97,8 @@ void Restart() {
   const LONG_PTR style = GetWindowLongPtrW(g_explorer.view, GWL_STYLE);
   const LRESULT extended = SendMessageW(g_explorer.view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   DestroyWindow(g_explorer.view);
-  RECT area = PrimaryWorkArea();
-  POINT origin{0, 0};
-  ClientToScreen(defview, &origin);
-  OffsetRect(&area, -origin.x, -origin.y);
+  RECT area{};
+  GetClientRect(defview, &area);
   g_explorer.view = g_explorer.make_view(defview, area);
   if (g_explorer.view != nullptr) {
     SetWindowLongPtrW(g_explorer.view, GWL_STYLE, style);
@@ -110,6 +116,12 @@ void ActLikeExplorer(HWND view, std::vector<HWND> top_levels, MakeView make_view
   g_explorer.make_view = std::move(make_view);
   g_explorer.scramble = RegisterWindowMessageW(kScrambleMessage);
   g_explorer.restart = RegisterWindowMessageW(kRestartMessage);
+  const MONITORINFO primary = PrimaryMonitor();
+  RECT work = primary.rcWork;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  g_explorer.insets =
+      RECT{std::max(0L, work.left - primary.rcMonitor.left), std::max(0L, work.top - primary.rcMonitor.top),
+           std::max(0L, primary.rcMonitor.right - work.right), std::max(0L, primary.rcMonitor.bottom - work.bottom)};
 }
 
 void OnDisplayChange(HWND window) {
