@@ -79,6 +79,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   CLI::App* redo = app.add_subcommand("redo", "Put the icons back where they were before the last undo");
   redo->add_flag(kNoUndoOption, no_undo, kNoUndoHelp);
 
+  CLI::App* watch = app.add_subcommand(
+      "watch", "Keep watch in the notification area: put the icons back after a display change or an Explorer restart");
+  bool stop = false;
+  watch->add_flag("--stop", stop, "End the watcher of this session");
+
   std::string figure_name;
   std::string step_text;
   std::string radius_text;
@@ -135,6 +140,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     command.action = Action::ListMonitors;
   } else if (*doctor) {
     command.action = Action::Doctor;
+  } else if (*watch) {
+    command.action = stop ? Action::StopWatching : Action::Watch;
   } else {
     const FigureRow* found = FigureNamed(figure_name);
     if (found == nullptr) return BadUsage("figure: " + figure_name + " is no figure");

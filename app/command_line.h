@@ -13,7 +13,19 @@
 
 namespace vandrel::cli {
 
-enum class Action { SaveLayout, RestoreLayout, ListLayouts, DeleteLayout, Undo, Redo, Figure, ListMonitors, Doctor };
+enum class Action {
+  SaveLayout,
+  RestoreLayout,
+  ListLayouts,
+  DeleteLayout,
+  Undo,
+  Redo,
+  Figure,
+  ListMonitors,
+  Watch,
+  StopWatching,
+  Doctor,
+};
 
 enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk, Rings, RedLabels };
 

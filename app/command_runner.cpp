@@ -21,6 +21,8 @@
 #include "app/shell32.h"
 #include "app/standard_streams.h"
 #include "app/wide_text.h"
+#include "app/watch_control.h"
+#include "app/watcher.h"
 #include "app/figure_host.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
@@ -134,11 +136,23 @@ std::string ListLine(const layouts::LayoutSummary& layout) {
   line += '\t';
   line += LocalTime(layout.saved_at);
   if (layout.original) line += "\t(original)";
+  if (layout.automatic) line += "\t(automatic)";
   line += '\n';
   return line;
 }
 
 void Run(const Command& command, StandardStreams& streams, std::string_view version) {
+  if (command.action == Action::Watch) {
+    const std::string line = watch::RunWatcher(DataFolder());
+    if (!line.empty()) streams.Out(line + "\n");
+    return;
+  }
+  if (command.action == Action::StopWatching) {
+    const std::string why = watch::StopWatcher();
+    if (!why.empty()) throw std::runtime_error(why);
+    streams.Out("Vandrel stopped watching.\n");
+    return;
+  }
   layouts::LayoutStore store(DataFolder());
   PrintingPort port(streams);
   DesktopIconView desktop(port);
@@ -170,6 +184,8 @@ void Run(const Command& command, StandardStreams& streams, std::string_view vers
     case Action::Figure:
       RunFigure(command, desktop, layouts);
       break;
+    case Action::Watch:
+    case Action::StopWatching: break;
     case Action::ListMonitors: {
       const std::vector<Monitor> monitors = desktop.ReadMonitors();
       for (std::size_t i = 0; i < monitors.size(); ++i) streams.Out(layouts::MonitorLine(i + 1, monitors[i]) + "\n");

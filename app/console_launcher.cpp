@@ -82,7 +82,9 @@ int wmain() {
   // Ctrl+Break, or the console closed, still ends this program: the job ends with it,
   // rather than writing on behind a prompt that has come back. The job object is
   // closed only by this program's end, and takes the child along then.
-  HANDLE child_job = job ? JobThatEndsWithUs() : nullptr;
+  // The watcher is no job: it stays for the session.
+  const bool resident = arguments == L"watch";
+  HANDLE child_job = job && !resident ? JobThatEndsWithUs() : nullptr;
   PROCESS_INFORMATION child{};
   if (program.empty() ||
       !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
@@ -97,6 +99,18 @@ int wmain() {
   }
   CloseHandle(child.hThread);
   DWORD status = 0;
+  if (resident) {
+    // The prompt comes back once the watcher's window stands.
+    // A second one ends at once, saying that one runs.
+    while (WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(FindWindowW(L"VandrelWatcher", nullptr), &owner);
+      if (owner == child.dwProcessId) {
+        CloseHandle(child.hProcess);
+        return 0;
+      }
+    }
+  }
   if (job) {
     WaitForSingleObject(child.hProcess, INFINITE);
     if (!GetExitCodeProcess(child.hProcess, &status)) status = 1;

@@ -2,6 +2,7 @@
 
 #include "app/error_text.h"
 #include "app/save_layout_dialog.h"
+#include "app/watch_control.h"
 #include "app/wide_text.h"
 #include "desktop/win32_modal_box.h"
 #include "layouts/display_match.h"
@@ -43,6 +44,7 @@ LayoutMenu::LayoutMenu(Application& app, HWND window, DesktopIconView& desktop, 
   AppendMenuW(restore_menu_, MF_STRING | MF_GRAYED, 0, L"(none)");
   // Each inserted at the top, so in reverse order.
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+  InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kKeepWatch, L"&Keep watch in the notification area");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(restore_menu_),
               L"Restore &layout");
   InsertMenuW(system_menu_, 0, MF_BYPOSITION | MF_STRING, kSave, L"Sa&ve layout...");
@@ -117,6 +119,9 @@ bool LayoutMenu::Run(UINT command) {
       }
       Show(layouts_.Save(*name, replace));
     });
+  } else if (command == kKeepWatch) {
+    // A watcher that runs already is left as it is.
+    if (!watch::WatcherRunning() && !watch::StartWatcher()) Show("Vandrel cannot start its watcher.");
   } else if (command >= kRestoreFirst && command < kRestoreFirst + kRestoreStep * kRestoreLimit &&
              (command - kRestoreFirst) % kRestoreStep == 0) {
     const std::size_t index = (command - kRestoreFirst) / kRestoreStep;

@@ -26,6 +26,7 @@ class LayoutMenu {
   static constexpr UINT kRedo = 0x1040;
   static constexpr UINT kRestoreOriginal = 0x1020;
   static constexpr UINT kSave = 0x1030;
+  static constexpr UINT kKeepWatch = 0x1040;
   // kRestoreFirst + kRestoreStep * i restores the i-th layout in the order of
   // Layouts::List, the order `vandrel layout list` prints.
   static constexpr UINT kRestoreFirst = 0x2000;

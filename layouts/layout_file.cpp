@@ -244,6 +244,7 @@ std::string FormatLayout(const LayoutRecord& record) {
     }
     head["display"]["monitor_list"] = std::move(monitors);
   }
+  if (record.automatic) head["automatic"] = true;
   // Indented, but one line per icon: readable, and a third of the size of every
   // member on its own line.
   std::string text = Dump(head, 1);
@@ -317,6 +318,7 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
     LayoutRecord record;
     record.name = Text(doc, "", "name");
     record.original = Boolean(doc, "", "original");
+    record.automatic = doc.contains("automatic") && Boolean(doc, "", "automatic");
     record.snapshot.taken_at = Integer<std::int64_t>(doc, "", "taken_at");
     // Files saved before layouts were counted have none: older than any that has one.
     if (doc.contains("sequence")) record.sequence = Integer<std::uint64_t>(doc, "", "sequence");

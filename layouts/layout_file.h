@@ -30,6 +30,8 @@ struct LayoutRecord {
   // The order layouts were saved in, a counter that only grows (0: saved before there
   // was one). The clock can be put back or run ahead; this cannot.
   std::uint64_t sequence = 0;
+  // Kept by the watcher: the display's last layout that held still.
+  bool automatic = false;
   friend bool operator==(const LayoutRecord&, const LayoutRecord&) = default;
 };
 

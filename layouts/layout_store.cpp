@@ -300,7 +300,8 @@ std::vector<LayoutSummary> LayoutStore::List(std::string_view prefix) const {
       if (!CheckNameText(record.name).empty()) continue;
       if (FileStem(record.name) != stem && LegacyStem(record.name) != stem) continue;
       layouts.push_back(LayoutSummary{record.name, record.original, record.snapshot.display, record.snapshot.taken_at,
-                                      record.snapshot.icons.size(), record.sequence});
+                                      record.snapshot.icons.size(), record.sequence,
+                                      record.automatic});
     } catch (const LayoutFileError&) {
       // Left out here; loading it by name says what is wrong with it.
     }

@@ -56,6 +56,7 @@ struct LayoutSummary {
   std::int64_t saved_at = 0;
   std::size_t icons = 0;
   std::uint64_t sequence = 0;  // see LayoutRecord::sequence
+  bool automatic = false;
 };
 
 enum class Stack { Undo, Redo };

@@ -7,13 +7,18 @@
 //                            before it returns (after a `vandrel layout restore`)
 //   show-bench               brings up Vandrel's hidden test window "Form1" in front
 //   close                    closes Vandrel and the stand-in desktop
+//   resolution W H           changes the display to W x H (in a Wine virtual desktop)
+//   hand-layout              lays the stand-in's icons out as by hand, auto-arrange off,
+//                            and presses a key, as the user who moved them did
 // Exit status: 0 done, 1 failed, 2 usage, 3 no such button.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -22,6 +27,7 @@
 #include "driver_error.h"
 #include "message_box.h"
 #include "product.h"
+#include "remote_list_view.h"
 #include "test_bench.h"
 #include "window_search.h"
 
@@ -110,6 +116,38 @@ int CloseAll() {
   return closed ? kDone : kFailed;
 }
 
+// A wide V of icons: unlike any grid the shell lays.
+Position HandPlace(int i) { return {150 + 48 * i, 90 + 36 * (i < 7 ? i : 14 - i)}; }
+
+std::unique_ptr<RemoteListView> StandinView() {
+  const HWND progman = FindTopLevel({L"Progman"});
+  const HWND view = progman != nullptr ? FindDescendant(progman, {L"SysListView32"}) : nullptr;
+  if (view == nullptr) throw DriverError("no stand-in desktop");
+  return std::make_unique<RemoteListView>(view);
+}
+
+int HandLayout() {
+  const std::unique_ptr<RemoteListView> view = StandinView();
+  view->SetStyle(view->Style() & ~static_cast<DWORD>(LVS_AUTOARRANGE));
+  for (int i = 0; i < view->ItemCount(); ++i) view->SetItemPosition(i, HandPlace(i));
+  INPUT keys[2]{};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  PaintPending();
+  return kDone;
+}
+
+int Resolution(int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL ? kDone : kFailed;
+}
+
 int Run(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"wait-product" && argc <= 3) {
@@ -122,7 +160,11 @@ int Run(int argc, wchar_t** argv) {
   }
   if (command == L"show-bench" && argc == 2) return ShowBench();
   if (command == L"close" && argc == 2) return CloseAll();
-  std::fprintf(stderr, "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | paint | show-bench | close\n");
+  if (command == L"resolution" && argc == 4) return Resolution(_wtoi(argv[2]), _wtoi(argv[3]));
+  if (command == L"hand-layout" && argc == 2) return HandLayout();
+  std::fprintf(stderr,
+               "usage: vandrel_driver wait-product [SECONDS] | click CAPTION | paint | show-bench | close |\n"
+               "       resolution W H | hand-layout\n");
   return kUsage;
 }
 

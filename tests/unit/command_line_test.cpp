@@ -51,6 +51,8 @@ TEST(CommandLine, ReadsEveryCommandWithItsDefaults) {
       {{"layout", "delete", "--", "-x"}, Action::DeleteLayout, "-x"},
       {{"undo"}, Action::Undo, std::nullopt},
       {{"doctor"}, Action::Doctor, std::nullopt},
+      {{"watch"}, Action::Watch, std::nullopt},
+      {{"watch", "--stop"}, Action::StopWatching, std::nullopt},
       // The line figures' default is the icon spacing, read when the figure runs.
       {{"figure", "left"}, Action::Figure, std::nullopt, Figure::Left},
       {{"figure", "bottom", "--step", "08"}, Action::Figure, std::nullopt, Figure::Bottom, 8},
@@ -115,6 +117,7 @@ TEST(CommandLine, RefusesBadUsageWithAReason) {
       {"layout", "save", "a", "b"},
       {"layout", "rename", "a"},
       {"undo", "now"},
+      {"watch", "now"},
       {"figure"},
       {"figure", "spiral"},
       {"figure", "sine", "--step", "3"},

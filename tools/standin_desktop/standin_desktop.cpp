@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "standin_explorer.h"
 #include "standin_options.h"
 
 namespace {
@@ -34,12 +35,16 @@ constexpr int kAppIcon = 1;  // the resource id in standin_desktop.rc
 // Set while the stand-in orders its own top-level windows; no one else may.
 bool g_restacking = false;
 
+
 LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:
       // Whoever closes the desktop ends the program; the windows go with the process.
       PostQuitMessage(kClosed);
       return 0;
+    case WM_DISPLAYCHANGE:
+      standin::OnDisplayChange(window);
+      return DefWindowProcW(window, message, wparam, lparam);
     case WM_MOUSEACTIVATE:
       // The desktop never comes to the front: a click on it leaves the product's
       // window and message boxes above it.
@@ -52,6 +57,7 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wparam, LPARA
       }
       return DefWindowProcW(window, message, wparam, lparam);
     default:
+      if (standin::OnRequest(message, wparam)) return 0;
       return DefWindowProcW(window, message, wparam, lparam);
   }
 }
@@ -287,6 +293,16 @@ int Run(Options& options) {
     if (options.cheap_paint) SendMessageW(shell.view, WM_SETREDRAW, FALSE, 0);
     // Installed last: the faults count only placements sent once the view is ready.
     InstallFaults(shell.view, options);
+  }
+  if (shell.view != nullptr) {
+    std::vector<HWND> top_levels = shell.stack;
+    top_levels.insert(top_levels.end(), shell.shown.begin(), shell.shown.end());
+    standin::ActLikeExplorer(shell.view, top_levels, [&options](HWND parent, const RECT& work_area) -> HWND {
+      const HWND view = CreateIconView(parent, work_area);
+      if (view == nullptr || !FillIconView(view, options.labels)) return nullptr;
+      if (options.cheap_paint) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
+      return view;
+    });
   }
   if (!Signal(options.ready_event)) {
     std::fputs("standin_desktop: cannot set the ready event\n", stderr);
