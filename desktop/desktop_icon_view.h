@@ -73,6 +73,8 @@ class DesktopIconView {
   // kMostIconsRead, or the shell's process cannot be opened, given the block, written
   // or read. Throws ShellNotAnswering as the figures' messages do.
   std::optional<DesktopContents> ReadDesktop(WindowHandle view);
+  // The arrangement bits and label colours alone: four messages, no icon read.
+  ViewState ReadViewState(WindowHandle view);
   // Clears LVS_AUTOARRANGE and LVS_EX_SNAPTOGRID on `view`, so that positions set
   // next stay where they are put.
   void FreePlacement(WindowHandle view);
@@ -182,7 +184,6 @@ class DesktopIconView {
   void TellOnce(ShellCommit outcome, std::u16string_view text);
 
   DesktopChain FindMovedListView(WindowHandle progman);
-  ViewState ReadViewState(WindowHandle view);
   void SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid);
   void SetColoursAndRedraw(WindowHandle view, std::uint32_t text_colour, std::uint32_t background_colour);
 

@@ -36,6 +36,10 @@ constexpr int kMaxNesting = 64;
 // put the icon somewhere else than it says.
 constexpr std::int32_t kLeastCoordinate = -32768;
 constexpr std::int32_t kMostCoordinate = 32767;
+// A screen position is a view's plus the view's origin, the virtual screen's top-left
+// corner, which lies at or left of and above the primary's (0, 0) and itself within 16
+// bits: a view point Vandrel read may lie up to 32768 further up or left.
+constexpr std::int32_t kLeastScreenCoordinate = kLeastCoordinate * 2;
 
 // --- Writing ---
 
@@ -160,7 +164,8 @@ ViewState ReadView(const json& doc) {
   return view;
 }
 
-std::vector<IconPlace> ReadIcons(const json& doc) {
+std::vector<IconPlace> ReadIcons(const json& doc, bool view_positions) {
+  const std::int32_t least = view_positions ? kLeastCoordinate : kLeastScreenCoordinate;
   const json& list = Member(doc, "", "icons");
   if (!list.is_array()) Refuse("icons is not an array");
   std::vector<IconPlace> icons;
@@ -170,8 +175,8 @@ std::vector<IconPlace> ReadIcons(const json& doc) {
     const json& icon = list[i];
     if (!icon.is_object()) Refuse(where + " is not an object");
     icons.push_back(IconPlace{Text(icon, where, "label"), Integer<std::int32_t>(icon, where, "occurrence", 0),
-                              Integer<std::int32_t>(icon, where, "x", kLeastCoordinate, kMostCoordinate),
-                              Integer<std::int32_t>(icon, where, "y", kLeastCoordinate, kMostCoordinate)});
+                              Integer<std::int32_t>(icon, where, "x", least, kMostCoordinate),
+                              Integer<std::int32_t>(icon, where, "y", least, kMostCoordinate)});
     // Files from before the folder view was asked, and icons it had no name for, have none.
     if (icon.contains("parsing_name")) icons.back().parsing_name = Text(icon, where, "parsing_name");
   }
@@ -325,7 +330,7 @@ LayoutRecord ParseLayout(std::string_view bytes, std::string_view file) {
     record.snapshot.display = ReadDisplay(doc, !view_positions);
     record.snapshot.positions_in_view = view_positions;
     record.snapshot.view = ReadView(doc);
-    record.snapshot.icons = ReadIcons(doc);
+    record.snapshot.icons = ReadIcons(doc, view_positions);
     return record;
   } catch (const Refusal& refusal) {
     throw FileError(file, refusal.what());

@@ -117,12 +117,29 @@ Layouts::Hold Layouts::BeginChange() {
 Layouts::Hold Layouts::BeginFreePlacement() {
   Hold hold = Lock();
   if (!keep_undo_) return hold;
+  // Every start comes here: with both switches off and this display's original kept,
+  // there is nothing to record, and the whole desktop is not read for nothing.
+  if (const WindowHandle view = desktop_.GetDesktopListView(); view != 0) {
+    const ViewState state = desktop_.ReadViewState(view);
+    if (!state.auto_arrange && !state.snap_to_grid && OriginalKept(desktop_.ReadDisplay())) return hold;
+  }
   const std::optional<Snapshot> now = TryTakeSnapshot();
   if (!now) return hold;
   // The original first: once the switches are off, no copy could show them on.
   KeepOriginal(*now);
   if (now->view.auto_arrange || now->view.snap_to_grid) KeepCopy(now, Stack::Undo, true);
   return hold;
+}
+
+bool Layouts::OriginalKept(const DisplayConfiguration& display) noexcept {
+  try {
+    if (original_known_ && SameDisplay(*original_known_, display)) return true;
+    if (!FirstOriginal(store_.List(kOriginalName), &display)) return false;
+    original_known_ = display;
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 void Layouts::KeepOriginal(const Snapshot& now) noexcept {

@@ -118,6 +118,9 @@ class Layouts {
   // The desktop, or nothing when it cannot be read.
   std::optional<Snapshot> TryTakeSnapshot();
   void KeepOriginal(const Snapshot& now) noexcept;
+  // Whether this display's original is saved (and known from now on); false when the
+  // folder cannot say.
+  bool OriginalKept(const DisplayConfiguration& display) noexcept;
   // One read of the desktop serves the history and the matching; `here` is the display
   // as the caller has just read it.
   std::string RestoreRecord(const LayoutRecord& target, const DisplayConfiguration& here, const Warn& warn);

@@ -87,8 +87,14 @@ TEST(LayoutFile, RefusesEveryKindOfBadFileNamingIt) {
       {with("\"dpi\": 144", "\"dpi\": 1.5"), "display.dpi is not an integer"},
       {with("\"x\":10", "\"x\":2147483648"), "icons[0].x is out of range"},
       // Only 16 bits of a position reach the list view: more would land elsewhere.
-      {with("\"x\":10", "\"x\":32768"), "icons[0].x is out of range (-32768 to 32767)"},
-      {with("\"y\":20", "\"y\":-32769"), "icons[0].y is out of range (-32768 to 32767)"},
+      {with("\"x\":10", "\"x\":32768"), "icons[0].x is out of range (-65536 to 32767)"},
+      // A screen position may lie a whole view further left or up: the view's origin.
+      {with("\"y\":20", "\"y\":-65537"), "icons[0].y is out of range (-65536 to 32767)"},
+      {[&] {
+         std::string view_file = with("\"version\": 2", "\"version\": 1");
+         return view_file.replace(view_file.find("\"y\":20"), 6, "\"y\":-32769");
+       }(),
+       "icons[0].y is out of range (-32768 to 32767)"},
       {with("\"x\":10", "\"x\":100000000000000000000000"), "icons[0].x is out of range"},
       {with("\"x\":10", "\"x\":1e400"), "a number too large"},
       {with("\"taken_at\": 1700000000", "\"taken_at\": 99999999999999999999"), "taken_at is out of range"},

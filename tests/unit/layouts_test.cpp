@@ -263,6 +263,15 @@ TEST(FreePlacement, TheOriginalAndAnUndoEntryHoldTheSwitchesAsTheyWere) {
   b.layouts.BeginFreePlacement();
   EXPECT_EQ(b.store.HistorySize(), 0u);
   EXPECT_TRUE(b.store.Exists("original"));
+
+  // Every later start: the original is there and no switch is on, so no icon is read.
+  Layouts next_start(b.d.view, b.store);
+  b.d.recorder.Clear();
+  next_start.BeginFreePlacement();
+  const std::vector<SentMessage>& m = b.d.recorder.messages();
+  EXPECT_FALSE(
+      std::any_of(m.begin(), m.end(), [](const SentMessage& s) { return s.message == lvm::kGetItemPosition; }));
+  EXPECT_EQ(b.store.HistorySize(), 0u);
 }
 
 TEST(ChangeLock, OneChangeAtATimeAndAClaimOfAnEndedProcessComesBackAtOnce) {
