@@ -161,23 +161,18 @@ void Layouts::KeepOriginal(const Snapshot& now) noexcept {
   }
 }
 
-std::string Layouts::Undo() {
-  const Hold hold = Lock();
-  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest(Stack::Undo);
-  if (!claim) throw NothingToUndo();
-  const Snapshot now = TakeSnapshot(desktop_);
-  KeepCopy(now, Stack::Redo, false);
-  const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot(), now);
-  claim->Commit();
-  return result.Summary();
-}
+std::string Layouts::Undo() { return Step(Stack::Undo, Stack::Redo); }
 
-std::string Layouts::Redo() {
+std::string Layouts::Redo() { return Step(Stack::Redo, Stack::Undo); }
+
+std::string Layouts::Step(Stack from, Stack to) {
   const Hold hold = Lock();
-  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest(Stack::Redo);
+  std::optional<LayoutStore::Claim> claim = store_.ClaimNewest(from);
+  if (!claim && from == Stack::Undo) throw NothingToUndo();
   if (!claim) throw NothingToRedo();
+  // The desktop as it is goes onto the other list first, so that the step can be taken back.
   const Snapshot now = TakeSnapshot(desktop_);
-  KeepCopy(now, Stack::Undo, false);
+  KeepCopy(now, to, false);
   const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot(), now);
   claim->Commit();
   return result.Summary();

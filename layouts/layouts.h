@@ -113,6 +113,8 @@ class Layouts {
   // The desktop as `now` shows it onto `stack`, as the policy for a copy that cannot be
   // kept says; the redo list cleared for a change of the user's own.
   void KeepCopy(const std::optional<Snapshot>& now, Stack stack, bool clear_redo);
+  // Restores the newest entry of `from`, the desktop as it was going onto `to`.
+  std::string Step(Stack from, Stack to);
   // Asks, or throws NoUndoCopy.
   void WithoutUndo(const std::string& reason);
   // The desktop, or nothing when it cannot be read.

@@ -29,6 +29,7 @@
 #include "product.h"
 #include "remote_list_view.h"
 #include "test_bench.h"
+#include "virtual_desktop.h"
 #include "window_search.h"
 
 namespace vandrel::e2e {
@@ -139,14 +140,7 @@ int HandLayout() {
   return kDone;
 }
 
-int Resolution(int width, int height) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL ? kDone : kFailed;
-}
+int Resolution(int width, int height) { return SetResolution(width, height) ? kDone : kFailed; }
 
 int Run(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";

@@ -27,6 +27,7 @@
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
+#include "virtual_desktop.h"
 #include "window_search.h"
 
 namespace vandrel::e2e {
@@ -48,18 +49,6 @@ Positions HandPlaces(int seed) {
   Positions places;
   for (int i = 0; i < kIcons; ++i) places.push_back({30 + (97 * i + 41 * seed) % 600, 20 + (53 * i + 29 * seed) % 500});
   return places;
-}
-
-bool SetResolution(int width, int height) {
-  if (GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height) return true;
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
-  if (result != DISP_CHANGE_SUCCESSFUL) std::fprintf(stderr, "ChangeDisplaySettingsExW: %ld\n", result);
-  return result == DISP_CHANGE_SUCCESSFUL;
 }
 
 // A key the user pressed: the watcher reads the desktop only after input.
@@ -302,36 +291,16 @@ TEST_F(Watch, OnePerSessionStopsOnRequestAndStartsWithWindowsOnRequest) {
 // The tests need a display whose resolution they can change: a Wine virtual desktop.
 // Started outside one, the program runs itself again inside one and hands on its status.
 int main(int argc, char** argv) {
-  constexpr wchar_t kInside[] = L"VANDREL_WATCH_STATUS_FILE";
-  wchar_t status_file[MAX_PATH];
-  if (GetEnvironmentVariableW(kInside, status_file, MAX_PATH) == 0) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring file = std::wstring(folder) + L"vandrel-watch-status-" + std::to_wstring(GetCurrentProcessId());
-    SetEnvironmentVariableW(kInside, file.c_str());
-    DeleteFileW(file.c_str());
-    std::wstring line = L"explorer.exe /desktop=vandrel-watch,1024x768 " +
-                        vandrel::e2e::QuoteArgument(vandrel::e2e::ProgramFolder() + L"\\vandrel_watch_e2e_tests.exe");
-    for (int i = 1; i < argc; ++i) {
-      line += L" " + vandrel::e2e::QuoteArgument(std::wstring(argv[i], argv[i] + std::strlen(argv[i])));
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-      std::fprintf(stderr, "cannot start the virtual desktop\n");
-      return 1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    std::ifstream status{std::filesystem::path(file)};
-    int code = 1;
-    if (!(status >> code)) std::fprintf(stderr, "the tests inside the virtual desktop left no status\n");
-    status.close();
-    DeleteFileW(file.c_str());
-    return code;
+  std::wstring arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) arguments += L" ";
+    arguments += vandrel::e2e::QuoteArgument(std::wstring(argv[i], argv[i] + std::strlen(argv[i])));
+  }
+  if (const std::optional<int> status = vandrel::e2e::RunInVirtualDesktop(L"vandrel_watch_e2e_tests.exe", arguments)) {
+    return *status;
   }
   testing::InitGoogleTest(&argc, argv);
   const int code = RUN_ALL_TESTS();
-  std::ofstream(std::filesystem::path(status_file)) << code;
+  vandrel::e2e::ReportVirtualDesktopStatus(code);
   return code;
 }

@@ -34,10 +34,13 @@
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
+#include "virtual_desktop.h"
 #include "window_search.h"
 
 namespace vandrel::bench {
 namespace {
+
+using e2e::SetResolution;
 
 constexpr int kIcons = 1000;
 constexpr double kIdleTarget = 0.1;   // percent of one core
@@ -82,15 +85,6 @@ void PressShift() {
   keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
   keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(2, keys, sizeof(INPUT));
-}
-
-bool SetResolution(int width, int height) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
 }
 
 // A program the user types into, in front: the bench's own window.
@@ -222,30 +216,9 @@ int Run(int seconds) {
 int main(int argc, char** argv) {
   int seconds = 60;
   if (argc == 3 && std::strcmp(argv[1], "--seconds") == 0) seconds = std::max(1, std::atoi(argv[2]));
-  constexpr wchar_t kInside[] = L"VANDREL_WATCH_STATUS_FILE";
-  wchar_t status_file[MAX_PATH];
-  if (GetEnvironmentVariableW(kInside, status_file, MAX_PATH) == 0) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring file = std::wstring(folder) + L"vandrel-watch-bench-" + std::to_wstring(GetCurrentProcessId());
-    SetEnvironmentVariableW(kInside, file.c_str());
-    std::wstring line = L"explorer.exe /desktop=vandrel-watch,1024x768 " +
-                        vandrel::e2e::QuoteArgument(vandrel::e2e::ProgramFolder() + L"\\watch_bench.exe") +
-                        L" --seconds " + std::to_wstring(seconds);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-      std::printf("[ERROR] cannot start the virtual desktop\n");
-      return 1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    int code = 1;
-    std::ifstream status{std::filesystem::path(file)};
-    if (!(status >> code)) std::printf("[ERROR] the benchmark inside the virtual desktop left no status\n");
-    status.close();
-    DeleteFileW(file.c_str());
-    return code;
+  if (const std::optional<int> status =
+          vandrel::e2e::RunInVirtualDesktop(L"watch_bench.exe", L"--seconds " + std::to_wstring(seconds))) {
+    return *status;
   }
   int code = 1;
   try {
@@ -254,6 +227,6 @@ int main(int argc, char** argv) {
     std::printf("[ERROR] watcher benchmark: %s\n", e.what());
   }
   std::fflush(stdout);
-  std::ofstream{std::filesystem::path(status_file)} << code;
+  vandrel::e2e::ReportVirtualDesktopStatus(code);
   return code;
 }
