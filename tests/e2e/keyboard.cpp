@@ -66,4 +66,12 @@ bool ClickAt(HWND window, POINT point) {
   return SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
+void PressShift() {
+  INPUT keys[2]{};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+}
+
 }  // namespace vandrel::e2e

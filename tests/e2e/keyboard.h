@@ -14,6 +14,10 @@ namespace vandrel::e2e {
 bool PressKey(HWND window, WORD key, std::initializer_list<WORD> held = {});
 inline bool PressControlKey(HWND window, WORD key) { return PressKey(window, key, {VK_CONTROL}); }
 
+// Shift pressed and released into whatever is in front: input the system counts as the
+// user's (GetLastInputInfo) that types nothing.
+void PressShift();
+
 // The window that has the keyboard focus in the thread that owns `window`; null when none.
 HWND FocusOf(HWND window);
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "keyboard.h"
 #include "product_command.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
@@ -49,15 +50,6 @@ Positions HandPlaces(int seed) {
   Positions places;
   for (int i = 0; i < kIcons; ++i) places.push_back({30 + (97 * i + 41 * seed) % 600, 20 + (53 * i + 29 * seed) % 500});
   return places;
-}
-
-// A key the user pressed: the watcher reads the desktop only after input.
-void UserInput() {
-  INPUT keys[2]{};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
 }
 
 class Watch : public ::testing::Test {
@@ -90,7 +82,7 @@ class Watch : public ::testing::Test {
 
   void Arrange(const Positions& places) {
     for (int i = 0; i < kIcons; ++i) view_->SetItemPosition(i, places[static_cast<std::size_t>(i)]);
-    UserInput();
+    PressShift();
   }
 
   // The automatic layout kept for a screen `width` pixels wide, by icon index; empty
@@ -202,7 +194,7 @@ TEST_F(Watch, ALockAndASleepLeaveTheLayoutAsItWas) {
                           Away{WM_POWERBROADCAST, PBT_APMSUSPEND, PBT_APMRESUMEAUTOMATIC}}) {
     SendMessageW(watcher, away.message, away.leave, 0);
     SendMessageW(progman, RegisterWindowMessageW(L"VandrelStandinScramble"), away.leave, 0);
-    UserInput();
+    PressShift();
     SendMessageW(watcher, away.message, away.back, 0);
     EXPECT_TRUE(ShownAs(places)) << "after message " << away.message;
     EXPECT_EQ(Kept(1024), places);
@@ -219,7 +211,7 @@ TEST_F(Watch, IconsScrambledJustBeforeAChangeAreNotKept) {
   SendMessageW(FindTopLevel({L"Progman", std::nullopt, desktop_->process().id()}),
                RegisterWindowMessageW(L"VandrelStandinScramble"), 7, 0);
   const Positions scrambled = view_->Positions();
-  UserInput();
+  PressShift();
   ASSERT_TRUE(KeptAs(1024, scrambled));
   ASSERT_TRUE(SetResolution(800, 600));
   EXPECT_TRUE(KeptAs(1024, places)) << "the scrambled layout was kept";

@@ -28,6 +28,7 @@
 
 #include "bench_clock.h"
 #include "child_process.h"
+#include "keyboard.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/layouts.h"
@@ -40,6 +41,7 @@
 namespace vandrel::bench {
 namespace {
 
+using e2e::PressShift;
 using e2e::SetResolution;
 
 constexpr int kIcons = 1000;
@@ -77,14 +79,6 @@ double ProcessorSeconds(const std::filesystem::path& stat) {
     if (i >= 14) ticks += std::stod(field);
   }
   return ticks / 100.0;
-}
-
-void PressShift() {
-  INPUT keys[2]{};
-  keys[0].type = keys[1].type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
-  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, keys, sizeof(INPUT));
 }
 
 // A program the user types into, in front: the bench's own window.
