@@ -28,9 +28,9 @@
 
 #include "bench_clock.h"
 #include "child_process.h"
-#include "keyboard.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
+#include "keyboard.h"
 #include "layouts/layouts.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
