@@ -55,6 +55,7 @@ std::string OptionNote(const FigureRow& row) {
 // "Figures: left, right, ...", every row once, each run of rows with the same note
 // followed by it once, the lines broken between rows.
 std::string FigureList() {
+  // The widest line a row may end; the rest of the help keeps to about the same.
   constexpr std::size_t kWidth = 100;
   std::string text;
   std::string line = "Figures:";
