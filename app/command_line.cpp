@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <sstream>
+#include <string>
+
+#include "app/command_figures.h"
 
 namespace vandrel::cli {
 namespace {
@@ -13,9 +17,6 @@ constexpr char kDescription[] =
     "Vandrel lays the desktop icons out in figures. Without arguments it opens its window;\n"
     "with a command it does that one job, writes what it did, and ends.";
 constexpr char kFooter[] =
-    "Figures: left, right, top, bottom (--step, default: the system's icon spacing), sine, cosine,\n"
-    "circle (--radius; without it the main window's circle), cross, walk (--step, default 77),\n"
-    "rings (--radius, default 350), red-labels.\n"
     "Every figure, and every restore, can be taken back with \"vandrel undo\", and an undo with \"vandrel redo\".\n"
     "Where no undo copy can be kept, a change is refused unless --no-undo is given;\n"
     "\"vandrel --no-undo\" alone opens the window keeping no undo copies.\n"
@@ -41,6 +42,38 @@ ParsedCommandLine BadUsage(std::string reason) {
   parsed.exit_status = kBadUsage;
   parsed.error = std::move(reason) + "\nRun \"vandrel --help\" to see the commands.\n";
   return parsed;
+}
+
+// "(--step, default 77)": the option a row takes and what it gets without it.
+std::string OptionNote(const FigureRow& row) {
+  if (row.option == FigureOption::None) return {};
+  std::string note = row.option == FigureOption::Step ? "(--step" : "(--radius";
+  note += row.default_value ? ", default " + std::to_string(*row.default_value) : std::string(row.own_default);
+  return note + ")";
+}
+
+// "Figures: left, right, ...", every row once, each run of rows with the same note
+// followed by it once, the lines broken between rows.
+std::string FigureList() {
+  // The widest line a row may end; the rest of the help keeps to about the same.
+  constexpr std::size_t kWidth = 100;
+  std::string text;
+  std::string line = "Figures:";
+  for (std::size_t i = 0; i < std::size(kFigures); ++i) {
+    const FigureRow& row = kFigures[i];
+    const bool last = i + 1 == std::size(kFigures);
+    const std::string note = OptionNote(row);
+    std::string item(row.name);
+    if (!note.empty() && (last || OptionNote(kFigures[i + 1]) != note)) item += " " + note;
+    item += last ? "." : ",";
+    if (line.size() + 1 + item.size() > kWidth) {
+      text += line + "\n";
+      line = item;
+    } else {
+      line += " " + item;
+    }
+  }
+  return text + line + "\n";
 }
 
 const FigureRow* FigureNamed(std::string_view name) {
@@ -105,7 +138,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
   CLI::App* doctor = app.add_subcommand("doctor", "What a bug report needs: the system, the desktop view, the data");
 
   // Last: a subcommand takes its parent's footer when it is made.
-  app.footer(kFooter);
+  app.footer(FigureList() + kFooter);
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {
@@ -148,8 +181,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
     const FigureRow& row = *found;
     command.action = Action::Figure;
     command.figure = row.figure;
-    const bool takes_step = row.argument == FigureArgument::Step || row.argument == FigureArgument::FixedStep;
-    const bool takes_radius = row.argument == FigureArgument::Radius || row.argument == FigureArgument::RingsRadius;
+    const bool takes_step = row.option == FigureOption::Step;
+    const bool takes_radius = row.option == FigureOption::Radius;
     if (step->count() > 0) {
       if (!takes_step) return BadUsage("--step: the figure " + figure_name + " takes no step");
       command.step = ParseInt32(step_text);
@@ -166,8 +199,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments, st
         return BadUsage("--monitor: " + monitor_text + " is no monitor's number");
       }
     }
-    if (row.argument == FigureArgument::FixedStep && !command.step) command.step = kTestWindowStep;
-    if (row.argument == FigureArgument::RingsRadius && !command.radius) command.radius = kTestWindowRadius;
+    std::optional<std::int32_t>& value = takes_step ? command.step : command.radius;
+    if (!value) value = row.default_value;
   }
   ParsedCommandLine parsed;
   parsed.command = std::move(command);

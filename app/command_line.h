@@ -9,8 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/figure_arguments.h"
-
 namespace vandrel::cli {
 
 enum class Action {
@@ -28,30 +26,6 @@ enum class Action {
 };
 
 enum class Figure { Left, Right, Top, Bottom, Sine, Cosine, Circle, Cross, Walk, Rings, RedLabels };
-
-// What a figure takes from the command line, and what it gets when the option is left out.
-enum class FigureArgument {
-  None,
-  Step,         // --step; left out: the icon spacing, as the main window passes it
-  FixedStep,    // --step; left out: kTestWindowStep, as the test window passes it
-  Radius,       // --radius; left out: the main window's own circle
-  RingsRadius,  // --radius; left out: kTestWindowRadius
-};
-
-
-struct FigureRow {
-  Figure figure;
-  std::string_view name;
-  FigureArgument argument;
-};
-inline constexpr FigureRow kFigures[] = {
-    {Figure::Left, "left", FigureArgument::Step},         {Figure::Right, "right", FigureArgument::Step},
-    {Figure::Top, "top", FigureArgument::Step},           {Figure::Bottom, "bottom", FigureArgument::Step},
-    {Figure::Sine, "sine", FigureArgument::None},         {Figure::Cosine, "cosine", FigureArgument::None},
-    {Figure::Circle, "circle", FigureArgument::Radius},   {Figure::Cross, "cross", FigureArgument::FixedStep},
-    {Figure::Walk, "walk", FigureArgument::FixedStep},    {Figure::Rings, "rings", FigureArgument::RingsRadius},
-    {Figure::RedLabels, "red-labels", FigureArgument::None},
-};
 
 struct Command {
   Action action = Action::ListLayouts;

@@ -5,15 +5,17 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
+#include "app/command_figures.h"
 #include "app/command_line.h"
-#include "app/figure_arguments.h"
 #include "app/data_folder.h"
 #include "app/doctor.h"
 #include "app/error_text.h"
@@ -23,7 +25,6 @@
 #include "app/wide_text.h"
 #include "app/watch_control.h"
 #include "app/watcher.h"
-#include "app/figure_host.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/display_match.h"
@@ -31,7 +32,6 @@
 
 namespace vandrel::cli {
 namespace {
-
 
 // The figures' messages (the rings' after every ring, the walk's warning) go to
 // stdout: a command line has no box to wait on.
@@ -50,16 +50,6 @@ class UnknownMonitor : public std::runtime_error {
   explicit UnknownMonitor(std::int32_t number)
       : std::runtime_error("--monitor: there is no monitor " + std::to_string(number) +
                            "; \"vandrel monitors\" lists them") {}
-};
-
-// Every figure of both windows, from the one implementation they share.
-class CommandLineFigures : public FigureHost {
- public:
-  using FigureHost::FigureHost;
-  using FigureHost::Circle;
-  using FigureHost::p_Circle;
-  using FigureHost::RingCircle;
-  using FigureHost::yuxuan;
 };
 
 void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layouts& layouts) {
@@ -84,26 +74,9 @@ void RunFigure(const Command& command, DesktopIconView& desktop, layouts::Layout
     }
     return hold;
   });
-  const auto spacing = [&desktop] { return desktop.Metric(SystemMetric::IconSpacingY); };
-  switch (command.figure) {
-    case Figure::Left: host.AlignLeft(command.step.value_or(spacing())); break;
-    case Figure::Right: host.AlignRight(command.step.value_or(spacing())); break;
-    case Figure::Top: host.AlignTop(command.step.value_or(spacing())); break;
-    case Figure::Bottom: host.AlignBottom(command.step.value_or(spacing())); break;
-    case Figure::Sine: host.zhengxuan(); break;
-    case Figure::Cosine: host.yuxuan(); break;
-    case Figure::Circle:
-      if (command.radius) {
-        host.Circle(*command.radius);
-      } else {
-        host.p_Circle();
-      }
-      break;
-    case Figure::Cross: host.shizi(command.step.value()); break;
-    case Figure::Walk: host.huanrao(command.step.value()); break;
-    case Figure::Rings: host.RingCircle(command.radius.value()); break;
-    case Figure::RedLabels: host.SetTextColor(kRedLabels, kNoColour); break;
-  }
+  const FigureRow& row = *std::find_if(std::begin(kFigures), std::end(kFigures),
+                                       [&](const FigureRow& r) { return r.figure == command.figure; });
+  row.call(host, row.option == FigureOption::Radius ? command.radius : command.step);
 }
 
 // "2026-12-08 14:05:09", local time; the seconds themselves when no calendar holds them.
@@ -219,8 +192,6 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::string_view v
   } catch (const UnknownMonitor& e) {
     streams.Err(OneLine(e.what()));
     return kBadUsage;
-  } catch (const UserError& e) {
-    streams.Err(OneLine(ToUtf8(e.text())));
   } catch (const std::exception& e) {
     streams.Err(OneLine(e.what()));
   } catch (...) {

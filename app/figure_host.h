@@ -77,7 +77,7 @@ class FigureHost {
       const DesktopIconView::OnMonitor on_monitor(desktop_, monitor_);
       figure();
     }
-    change.Commit();
+    change.Finish();
   }
 
   BeforeChangeHook before_change_;

@@ -1,9 +1,7 @@
 #include "app/save_layout_dialog.h"
 
 #include <cstddef>
-#include <cstring>
 #include <exception>
-#include <vector>
 
 #include "app/application.h"
 #include "app/wide_text.h"
@@ -11,69 +9,6 @@
 
 namespace vandrel {
 namespace {
-
-// Predefined control classes, by atom.
-constexpr WORD kButtonClass = 0x0080;
-constexpr WORD kEditClass = 0x0081;
-constexpr WORD kStaticClass = 0x0082;
-
-// Builds a DLGTEMPLATE and its items: WORD-sized fields, strings as UTF-16 with their
-// terminator, every item starting on a DWORD boundary.
-class DialogTemplate {
- public:
-  DialogTemplate(const wchar_t* caption, short width, short height, const wchar_t* font, WORD points) {
-    DLGTEMPLATE header{};
-    header.style = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    header.cx = width;
-    header.cy = height;
-    Append(&header, sizeof header);
-    Word(0);  // no menu
-    Word(0);  // the standard dialog class
-    Text(caption);
-    Word(points);
-    Text(font);
-  }
-
-  void Item(WORD window_class, const wchar_t* text, int id, DWORD style, short x, short y, short cx, short cy) {
-    while (words_.size() % 2 != 0) words_.push_back(0);
-    DLGITEMTEMPLATE item{};
-    item.style = WS_CHILD | WS_VISIBLE | style;
-    item.x = x;
-    item.y = y;
-    item.cx = cx;
-    item.cy = cy;
-    item.id = static_cast<WORD>(id);
-    Append(&item, sizeof item);
-    Word(0xFFFF);
-    Word(window_class);
-    Text(text);
-    Word(0);  // no creation data
-    ++items_;
-  }
-
-  const DLGTEMPLATE* Finish() {
-    std::memcpy(words_.data() + offsetof(DLGTEMPLATE, cdit) / sizeof(WORD), &items_, sizeof items_);
-    return reinterpret_cast<const DLGTEMPLATE*>(words_.data());
-  }
-
- private:
-  void Append(const void* bytes, std::size_t size) {
-    const std::size_t at = words_.size();
-    words_.resize(at + size / sizeof(WORD));
-    std::memcpy(words_.data() + at, bytes, size);
-  }
-  void Word(WORD word) { words_.push_back(word); }
-  void Text(const wchar_t* text) {
-    do {
-      words_.push_back(static_cast<WORD>(*text));
-    } while (*text++ != 0);
-  }
-
-  // WORDs: DLGTEMPLATE and DLGITEMTEMPLATE are packed to 2 and hold whole WORDs, and
-  // the allocation itself is aligned far past the DWORD the dialog manager needs.
-  std::vector<WORD> words_;
-  WORD items_ = 0;
-};
 
 struct DialogState {
   std::string name;
@@ -121,26 +56,17 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
         EndDialog(dialog, IDCANCEL);
       }
       return TRUE;
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
+    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+    default: return FALSE;
   }
 }
 
 }  // namespace
 
 std::optional<std::string> AskLayoutName(HINSTANCE instance, HWND owner) {
-  DialogTemplate dialog(kSaveLayoutCaption, 200, 62, L"MS Shell Dlg", 8);
-  dialog.Item(kStaticClass, L"Name of the layout:", kLayoutNameLabelId, SS_LEFT | SS_NOPREFIX, 7, 7, 186, 9);
-  dialog.Item(kEditClass, L"", kLayoutNameEditId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 18, 186, 14);
-  dialog.Item(kButtonClass, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 89, 41, 50, 14);
-  dialog.Item(kButtonClass, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 143, 41, 50, 14);
-
   DialogState state;
-  const INT_PTR answer =
-      DialogBoxIndirectParamW(instance, dialog.Finish(), owner, DialogProc, reinterpret_cast<LPARAM>(&state));
+  const INT_PTR answer = DialogBoxParamW(instance, MAKEINTRESOURCEW(VANDREL_SAVE_LAYOUT_DIALOG), owner, DialogProc,
+                                         reinterpret_cast<LPARAM>(&state));
   if (state.error) std::rethrow_exception(state.error);
   if (answer != IDOK) return std::nullopt;
   return state.name;

@@ -1,5 +1,5 @@
-// "Save layout...": a small modal dialog that asks for a layout's name. The template
-// is built in memory, so the program needs no dialog resource.
+// "Save layout...": a small modal dialog that asks for a layout's name, from the
+// program's resources (vandrel.rc).
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
@@ -8,15 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "app/resource_ids.h"
+
 namespace vandrel {
 
-// The dialog's controls, for whoever drives it from outside.
-inline constexpr int kLayoutNameLabelId = 1001;
-inline constexpr int kLayoutNameEditId = 1002;  // OK is IDOK (1), Cancel IDCANCEL (2)
-inline constexpr wchar_t kSaveLayoutCaption[] = L"Save layout";
+inline constexpr int kLayoutNameEditId = VANDREL_LAYOUT_NAME_EDIT;
 
 // The name typed, UTF-8, once it passes CheckLayoutName; nothing after Cancel. A name
-// that does not pass keeps the dialog open, after a box that says why.
+// that does not pass keeps the dialog open, after a box that says why. `instance` is
+// the module that holds the dialog: vandrel.exe's.
 std::optional<std::string> AskLayoutName(HINSTANCE instance, HWND owner);
 
 }  // namespace vandrel

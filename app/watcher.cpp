@@ -17,7 +17,6 @@
 #include "app/watch_control.h"
 #include "app/wide_text.h"
 #include "desktop/desktop_icon_view.h"
-#include "desktop/user_error.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/automatic_layouts.h"
 #include "layouts/layouts.h"
@@ -183,8 +182,6 @@ class Watcher : public layouts::WatchWorld {
       // shell's folder view.
       layouts_.Restore(record->name, nullptr);
       return {};
-    } catch (const UserError& e) {
-      return ToUtf8(e.text());
     } catch (const std::exception& e) {
       return e.what();
     }
@@ -423,8 +420,6 @@ class Watcher : public layouts::WatchWorld {
           }
           break;
       }
-    } catch (const UserError& e) {
-      Notify(ToUtf8(e.text()));
     } catch (const std::exception& e) {
       Notify(e.what());
     }

@@ -10,8 +10,8 @@
 #include "bench/desktop_stub.h"
 #include "bench/figure_table.h"
 #include "bench/statistics.h"
-#include "desktop/in_memory_desktop.h"
-#include "desktop/recording_port.h"
+#include "tests/support/in_memory_desktop.h"
+#include "tests/support/recording_port.h"
 
 namespace vandrel::bench {
 namespace {

@@ -34,11 +34,11 @@ class DesktopStub : public DesktopPort {
   std::uint32_t WindowProcessId(WindowHandle) override { return 0; }
   ProcessHandle OpenProcess(std::uint32_t, std::uint32_t) override { return 0; }
   int PointerBits(std::uint32_t) override { return 64; }
-  RemoteAddress Commit(ProcessHandle, std::size_t) override { return 0; }
+  RemoteAddress AllocateBlock(ProcessHandle, std::size_t) override { return 0; }
   bool Write(ProcessHandle, RemoteAddress, const void*, std::size_t) override { return false; }
   bool Read(ProcessHandle, RemoteAddress, void*, std::size_t) override { return false; }
-  void Decommit(ProcessHandle, RemoteAddress, std::size_t) override {}
-  void Release(ProcessHandle, RemoteAddress) override {}
+  void FreeBlock(ProcessHandle, RemoteAddress, std::size_t) override {}
+  void ReleaseBlock(ProcessHandle, RemoteAddress) override {}
   void CloseProcess(ProcessHandle) override {}
 
   bool ReadWorkArea(Rect& area) override {

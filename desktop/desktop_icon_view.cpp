@@ -152,19 +152,19 @@ class OpenedProcess {
   ProcessHandle handle_;
 };
 
-// A block committed in the shell's process: decommitted, then released when the read
+// A block allocated in the shell's process: freed, then released when the read
 // ends, unless the shell may still write into it.
-class CommittedBlock {
+class RemoteBlock {
  public:
-  CommittedBlock(DesktopPort& port, const OpenedProcess& process, std::size_t size)
-      : port_(port), process_(process.get()), size_(size), at_(port.Commit(process_, size)) {}
-  ~CommittedBlock() {
+  RemoteBlock(DesktopPort& port, const OpenedProcess& process, std::size_t size)
+      : port_(port), process_(process.get()), size_(size), at_(port.AllocateBlock(process_, size)) {}
+  ~RemoteBlock() {
     if (at_ == 0 || abandoned_) return;
-    port_.Decommit(process_, at_, size_);
-    port_.Release(process_, at_);
+    port_.FreeBlock(process_, at_, size_);
+    port_.ReleaseBlock(process_, at_);
   }
-  CommittedBlock(const CommittedBlock&) = delete;
-  CommittedBlock& operator=(const CommittedBlock&) = delete;
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
   RemoteAddress at() const { return at_; }
   bool Write(std::size_t offset, const void* bytes, std::size_t size) {
     return port_.Write(process_, at_ + offset, bytes, size);
@@ -206,7 +206,7 @@ std::int32_t DesktopIconView::GetItemTextRemote(WindowHandle view, std::int32_t 
   const int bits = process.PointerBits();
   const LabelRequestLayout layout = LabelRequestLayoutFor(bits);
   const auto text_size = static_cast<std::size_t>(size);
-  CommittedBlock block(port_, process, layout.record_size + text_size);
+  RemoteBlock block(port_, process, layout.record_size + text_size);
   if (block.at() == 0) return 0;
 
   std::int32_t answer = 0;
@@ -261,7 +261,7 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
   const std::size_t points_at = count * record_size;
   const std::size_t labels_at = points_at + count * kPointSize;
   const std::size_t block_size = labels_at + count * kSnapshotLabelRoom;
-  CommittedBlock block(port_, process, block_size);
+  RemoteBlock block(port_, process, block_size);
   if (block.at() == 0) return std::nullopt;
 
   std::vector<std::uint8_t> bytes(block_size);
@@ -353,7 +353,7 @@ DesktopIconView::Change::~Change() {
   if (outermost_) desktop_.journal_.reset();
 }
 
-void DesktopIconView::Change::Commit() {
+void DesktopIconView::Change::Finish() {
   if (!outermost_ || !desktop_.journal_) return;
   const Journal journal = std::move(*desktop_.journal_);
   // Closed first: what the hand-over sends is not part of the change.

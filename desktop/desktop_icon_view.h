@@ -126,11 +126,11 @@ class DesktopIconView {
   std::u16string DecodeLabel(std::string_view ansi) { return port_.FromAnsi(ansi); }
 
   // A change (a figure, a restore) from start to end. While it lives, the view notes
-  // which icons are placed; Commit, once the change has sent its last message, hands
+  // which icons are placed; Finish, once the change has sent its last message, hands
   // their positions, as the list view holds them then, to the shell's folder view, so
   // that the shell keeps them (Windows 10 1809 and later). Where there is no folder
   // view, that costs the port's lookup and nothing more. A change that throws never
-  // reaches Commit and hands nothing over. A change opened inside another belongs to
+  // reaches Finish and hands nothing over. A change opened inside another belongs to
   // the outer one.
   class Change {
    public:
@@ -144,7 +144,7 @@ class DesktopIconView {
     // its folder view failed) is told of once a session. Never throws
     // ShellNotAnswering: the icons are placed by then, and a shell that stops answering
     // now leaves them where they are.
-    void Commit();
+    void Finish();
 
    private:
     DesktopIconView& desktop_;

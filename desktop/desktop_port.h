@@ -24,7 +24,7 @@ namespace vandrel {
 using WindowHandle = std::uintptr_t;
 // An open process; 0 when the process could not be opened.
 using ProcessHandle = std::uintptr_t;
-// An address inside another process; 0 when a block could not be committed.
+// An address inside another process; 0 when a block could not be allocated.
 using RemoteAddress = std::uint64_t;
 
 struct Rect {
@@ -178,12 +178,12 @@ class DesktopPort {
   // the records it reads.
   virtual int PointerBits(std::uint32_t process_id) = 0;
   // VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE): a zero-filled block.
-  virtual RemoteAddress Commit(ProcessHandle process, std::size_t size) = 0;
+  virtual RemoteAddress AllocateBlock(ProcessHandle process, std::size_t size) = 0;
   virtual bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) = 0;
   virtual bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) = 0;
   // VirtualFreeEx with MEM_DECOMMIT, then with MEM_RELEASE.
-  virtual void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) = 0;
-  virtual void Release(ProcessHandle process, RemoteAddress at) = 0;
+  virtual void FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) = 0;
+  virtual void ReleaseBlock(ProcessHandle process, RemoteAddress at) = 0;
   virtual void CloseProcess(ProcessHandle process) = 0;
 
   // --- The system ---

@@ -259,7 +259,7 @@ int Win32DesktopPort::PointerBits(std::uint32_t process_id) {
   return wow64 ? 32 : static_cast<int>(8 * sizeof(void*));
 }
 
-RemoteAddress Win32DesktopPort::Commit(ProcessHandle process, std::size_t size) {
+RemoteAddress Win32DesktopPort::AllocateBlock(ProcessHandle process, std::size_t size) {
   return reinterpret_cast<std::uintptr_t>(
       VirtualAllocEx(Process(process), nullptr, size, MEM_COMMIT, PAGE_READWRITE));
 }
@@ -274,11 +274,11 @@ bool Win32DesktopPort::Read(ProcessHandle process, RemoteAddress at, void* bytes
   return ReadProcessMemory(Process(process), Address(at), bytes, size, &read) && read == size;
 }
 
-void Win32DesktopPort::Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) {
+void Win32DesktopPort::FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) {
   VirtualFreeEx(Process(process), Address(at), size, MEM_DECOMMIT);
 }
 
-void Win32DesktopPort::Release(ProcessHandle process, RemoteAddress at) {
+void Win32DesktopPort::ReleaseBlock(ProcessHandle process, RemoteAddress at) {
   VirtualFreeEx(Process(process), Address(at), 0, MEM_RELEASE);
 }
 

@@ -361,7 +361,7 @@ std::size_t LayoutStore::HistorySize(Stack stack) const { return HistoryEntries(
 void LayoutStore::ReturnClaimsOfEndedProcesses() const {
   for (const Stack stack : {Stack::Undo, Stack::Redo}) {
     for (const auto& [path, name] : FilesIn(HistoryFolder(stack))) {
-      // Left by a Commit that could not remove it at once.
+      // Left by a Keep that could not remove it at once.
       if (const std::size_t spent = name.find(kSpentMark); spent != std::string::npos) {
         std::error_code ignored;
         if (IsHistoryEntry(name.substr(0, spent))) fs::remove(path, ignored);
@@ -429,7 +429,7 @@ LayoutStore::Claim::~Claim() {
   }
 }
 
-void LayoutStore::Claim::Commit() {
+void LayoutStore::Claim::Keep() {
   if (done_) return;
   done_ = true;
   std::error_code error;

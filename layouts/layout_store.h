@@ -95,14 +95,14 @@ class LayoutStore {
   void ReturnClaimsOfEndedProcesses() const;
 
   // The newest entry, taken out of the history so that no other process takes it too.
-  // Commit() when it has been restored; otherwise the destructor puts it back.
+  // Keep() when it has been restored; otherwise the destructor puts it back.
   class Claim {
    public:
     Claim(Claim&&) noexcept;
     Claim& operator=(Claim&&) = delete;
     ~Claim();
     const Snapshot& snapshot() const { return snapshot_; }
-    void Commit();
+    void Keep();
 
    private:
     friend class LayoutStore;

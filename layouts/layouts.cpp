@@ -174,7 +174,7 @@ std::string Layouts::Step(Stack from, Stack to) {
   const Snapshot now = TakeSnapshot(desktop_);
   KeepCopy(now, to, false);
   const RestoreResult result = RestoreSnapshot(desktop_, claim->snapshot(), now);
-  claim->Commit();
+  claim->Keep();
   return result.Summary();
 }
 

@@ -132,7 +132,7 @@ static RestoreResult PlaceIcons(DesktopIconView& desktop, WindowHandle view, con
   desktop.ApplyViewState(view, saved.view);
   // After the view's settings too: the shell is handed the positions the view shows
   // once they are in force.
-  change.Commit();
+  change.Finish();
   return RestoreResult{Count(plan.moves.size()), plan.missing, pulled_in};
 }
 

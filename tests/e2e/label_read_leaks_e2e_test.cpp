@@ -1,5 +1,5 @@
 // Two thousand label reads through the test window's "名称" button, each box read and
-// closed as a user would: every read opens the shell's process and commits a block in
+// closed as a user would: every read opens the shell's process and allocates a block in
 // it, and must hand both back. A leak of one handle or one block a read would show as
 // hundreds between read 200 and read 2,000; the first test shows that the measures see
 // a leak of that kind at all.

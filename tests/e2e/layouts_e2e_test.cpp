@@ -27,6 +27,7 @@
 #include "product_command.h"
 #include "scenario.h"
 #include "temp_folder.h"
+#include "window_search.h"
 
 namespace vandrel::e2e {
 namespace {
@@ -157,6 +158,36 @@ TEST_F(Layouts, CtrlZAndTheWindowMenuUndoTheFigureInTheWindow) {
   ASSERT_TRUE(PressControlKey(main, 'Z'));
   EXPECT_EQ(CloseNextBox(process_id), "There is nothing to undo.");
   EXPECT_EQ(view().Positions(), by_hand_);
+}
+
+// "Save layout..." in the window menu opens the dialog of the program's resources: a
+// name kept for the originals is refused with the dialog left open, a Chinese one is
+// saved as typed.
+TEST_F(Layouts, TheWindowMenuSavesUnderTheNameTypedInItsDialog) {
+  Product product(DataFolderEnvironment(data_));
+  const DWORD process_id = product.process().id();
+  constexpr WPARAM kMenuSave = 0x1030;
+  constexpr int kNameLabel = 1001;
+  constexpr int kNameEdit = 1002;
+  ASSERT_TRUE(PostMessageW(product.main_window(), WM_SYSCOMMAND, kMenuSave, 0));
+  const HWND dialog = WaitForTopLevel({L"#32770", std::wstring(L"Save layout"), process_id, true}, kActionTimeout);
+  ASSERT_NE(dialog, nullptr) << "no \"Save layout\" dialog";
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, kNameLabel)), L"Name of the layout:");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, IDOK)), L"OK");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, IDCANCEL)), L"Cancel");
+  const HWND edit = GetDlgItem(dialog, kNameEdit);
+  ASSERT_NE(edit, nullptr);
+
+  ASSERT_TRUE(SetWindowTextW(edit, L"original"));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  EXPECT_NE(CloseNextBox(process_id).find("kept for the originals"), std::string::npos);
+  ASSERT_TRUE(IsWindow(dialog)) << "a refused name closed the dialog";
+
+  ASSERT_TRUE(SetWindowTextW(edit, L"\u5E03\u5C40 1"));  // "布局 1"
+  ASSERT_TRUE(PressOk(dialog)) << "the dialog stayed open";
+  EXPECT_EQ(CloseNextBox(process_id), "Saved the layout \"\u5E03\u5C40 1\": " + std::to_string(kLabels.size()) + " icons.");
+  const CommandResult list = Vandrel({L"layout", L"list"});
+  EXPECT_EQ(list.out.rfind("\u5E03\u5C40 1\t", 0), 0u) << list;
 }
 
 TEST_F(Layouts, UndoOnTheCommandLineAfterTheWindowHasClosed) {

@@ -1,5 +1,5 @@
 // The stand-in desktop's list view, read and set from the test's process. Positions
-// come back through a POINT committed inside the view's own process: the list view
+// come back through a POINT allocated inside the view's own process: the list view
 // writes to the address it is given in its own memory.
 #pragma once
 
@@ -24,7 +24,7 @@ struct Position {
 
 class RemoteListView {
  public:
-  // Opens the view's process and commits the POINT; throws DriverError when either fails.
+  // Opens the view's process and allocates the POINT; throws DriverError when either fails.
   explicit RemoteListView(HWND view);
   ~RemoteListView();
   RemoteListView(const RemoteListView&) = delete;

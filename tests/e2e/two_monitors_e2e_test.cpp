@@ -20,7 +20,7 @@
 #include "arrange/line_figures.h"
 #include "arrange/wave_figures.h"
 #include "desktop/desktop_icon_view.h"
-#include "desktop/in_memory_desktop.h"
+#include "tests/support/in_memory_desktop.h"
 #include "driver_error.h"
 #include "product.h"
 #include "product_command.h"

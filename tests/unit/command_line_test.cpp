@@ -1,6 +1,7 @@
 // The command line's grammar: which arguments make which command, and which are refused
 // as bad usage before anything runs.
 #include "app/command_line.h"
+#include "app/command_figures.h"
 #include "app/program_name.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,49 @@ TEST(CommandLine, RefusesBadUsageWithAReason) {
     EXPECT_EQ(parsed.exit_status, kBadUsage);
     EXPECT_FALSE(parsed.error.empty());
     EXPECT_TRUE(parsed.output.empty());
+  }
+}
+
+// Every row of the figures' table parses, with its option and without, and is listed
+// once in the help: a row the parser or the help leaves out cannot be run or found.
+TEST(CommandLine, EveryFigureOfTheTableParsesAndIsListedOnce) {
+  const std::string help = ParseCommandLine({"--help"}, "1.2.3").output;
+  const std::string figure_help = ParseCommandLine({"figure", "--help"}, "1.2.3").output;
+  for (std::size_t i = 0; i < std::size(kFigures); ++i) {
+    const FigureRow& row = kFigures[i];
+    const std::string name(row.name);
+    SCOPED_TRACE(name);
+    // In the enumeration's order, so that every figure a command names has its row.
+    EXPECT_EQ(static_cast<std::size_t>(row.figure), i);
+    const ParsedCommandLine plain = ParseCommandLine({"figure", name}, "1.2.3");
+    ASSERT_TRUE(plain.command.has_value()) << plain.error;
+    EXPECT_EQ(plain.command->figure, row.figure);
+    const bool takes_step = row.option == FigureOption::Step;
+    const bool takes_radius = row.option == FigureOption::Radius;
+    EXPECT_EQ(plain.command->step, takes_step ? row.default_value : std::nullopt);
+    EXPECT_EQ(plain.command->radius, takes_radius ? row.default_value : std::nullopt);
+    const ParsedCommandLine with_step = ParseCommandLine({"figure", name, "--step", "9"}, "1.2.3");
+    EXPECT_EQ(with_step.command.has_value(), takes_step) << with_step.error;
+    if (takes_step) {
+      EXPECT_EQ(with_step.command->step, 9);
+    }
+    const ParsedCommandLine with_radius = ParseCommandLine({"figure", name, "--radius", "9"}, "1.2.3");
+    EXPECT_EQ(with_radius.command.has_value(), takes_radius) << with_radius.error;
+    if (takes_radius) {
+      EXPECT_EQ(with_radius.command->radius, 9);
+    }
+
+    // As an item of the list: the name after a blank, before a comma, a note or the full stop.
+    std::size_t listed = 0;
+    for (std::size_t at = help.find(name); at != std::string::npos; at = help.find(name, at + 1)) {
+      const char before = at == 0 ? '\n' : help[at - 1];
+      const char after = at + name.size() < help.size() ? help[at + name.size()] : '\n';
+      const bool item = (before == ' ' || before == '\n') &&
+                        (after == ',' || after == '.' || help.compare(at + name.size(), 2, " (") == 0);
+      if (item) ++listed;
+    }
+    EXPECT_EQ(listed, 1u) << help;
+    EXPECT_NE(figure_help.find(name), std::string::npos);
   }
 }
 

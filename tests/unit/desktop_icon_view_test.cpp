@@ -127,7 +127,7 @@ TEST(GetItemCount, NullViewAnswersZero) {
   EXPECT_EQ(d.view.GetItemCount(0), 0);
 }
 
-TEST(GetItemTextRemote, CommitsWritesSendsReadsAndFreesInOrder) {
+TEST(GetItemTextRemote, AllocatesWritesSendsReadsAndFreesInOrder) {
   const struct { int bits; std::size_t record; } cases[] = {{32, 40}, {64, 88}};
   for (const auto& c : cases) {
     TestDesktop d(4);
@@ -156,7 +156,7 @@ TEST(GetItemTextRemote, CommitsWritesSendsReadsAndFreesInOrder) {
                   "VirtualFreeEx(0x200, " + block + ", 0, MEM_RELEASE)",
                   "CloseHandle(0x200)",
               }));
-    EXPECT_EQ(d.shell.committed_blocks(), 0u);
+    EXPECT_EQ(d.shell.allocated_blocks(), 0u);
     EXPECT_EQ(d.shell.open_process_handles(), 0u);
   }
 }
@@ -185,14 +185,14 @@ TEST(GetItemTextRemote, FailuresAnswerZeroLeaveTheBufferAndLeakNothing) {
   for (Fault fault : {Fault::NoView, Fault::CannotOpen, Fault::CannotCommit, Fault::NegativeSize}) {
     TestDesktop d(3, fault == Fault::NoView ? ShellLayout::None : ShellLayout::Progman);
     d.shell.FailOpenProcess(fault == Fault::CannotOpen);
-    d.shell.FailCommit(fault == Fault::CannotCommit);
+    d.shell.FailAllocation(fault == Fault::CannotCommit);
     char buffer[101];
     std::memset(buffer, 'k', sizeof buffer);
     const std::int32_t size = fault == Fault::NegativeSize ? -40 : 100;
     EXPECT_EQ(d.view.GetItemTextRemote(d.view.GetDesktopListView(), 0, 0, buffer, size), 0);
     for (char c : buffer) ASSERT_EQ(c, 'k') << static_cast<int>(fault);
     EXPECT_EQ(d.shell.open_process_handles(), 0u) << static_cast<int>(fault);
-    EXPECT_EQ(d.shell.committed_blocks(), 0u) << static_cast<int>(fault);
+    EXPECT_EQ(d.shell.allocated_blocks(), 0u) << static_cast<int>(fault);
   }
 }
 
@@ -217,8 +217,8 @@ TEST(ShellNotAnswering, TheLabelReadLeavesItsBlockToTheShellAndClosesTheProcess)
   char buffer[101] = "untouched";
   EXPECT_THROW(d.view.GetItemTextRemote(d.shell.list_view(), 0, 0, buffer, 100), ShellNotAnswering);
   EXPECT_STREQ(buffer, "untouched");
-  // The request may still be answered later, into the block: it must stay committed.
-  EXPECT_EQ(d.shell.committed_blocks(), 1u);
+  // The request may still be answered later, into the block: it must stay allocated.
+  EXPECT_EQ(d.shell.allocated_blocks(), 1u);
   EXPECT_EQ(d.shell.open_process_handles(), 0u);
 }
 

@@ -69,7 +69,7 @@ TEST(ReadDesktop, ReadsEveryLabelAndPositionInOneBlockOneWriteAndOneRead) {
         "WriteProcessMemory(0x200, " + at + ", " + std::to_string(n * c.record) + ") = 1",
         "ReadProcessMemory(0x200, " + at + ", " + std::to_string(size) + ") = 1",
     }));
-    EXPECT_EQ(d.shell.committed_blocks(), 0u);
+    EXPECT_EQ(d.shell.allocated_blocks(), 0u);
     EXPECT_EQ(d.shell.open_process_handles(), 0u);
   }
 }
@@ -80,7 +80,7 @@ TEST(ReadDesktop, FailuresAndOddCountsLeakNothingAndLeaveATimedOutBlockToTheShel
   const struct { ShellLayout layout; Setup setup; int icons; std::size_t blocks_left; bool opens; } cases[] = {
       {ShellLayout::None, nullptr, -1, 0, false},
       {ShellLayout::Progman, [](InMemoryDesktop& s) { s.FailOpenProcess(true); }, -1, 0, true},
-      {ShellLayout::Progman, [](InMemoryDesktop& s) { s.FailCommit(true); }, -1, 0, true},
+      {ShellLayout::Progman, [](InMemoryDesktop& s) { s.FailAllocation(true); }, -1, 0, true},
       {ShellLayout::Progman, [](InMemoryDesktop& s) { s.StopAnsweringAfter(4 + 3); }, -2, 1, true},  // 1.5 icons
       {ShellLayout::Progman, [](InMemoryDesktop& s) { s.ReportItemCount(-1); }, 0, 0, false},
       {ShellLayout::Progman, [](InMemoryDesktop& s) { s.ReportItemCount(DesktopIconView::kMostIconsRead + 1); }, -1,
@@ -98,7 +98,7 @@ TEST(ReadDesktop, FailuresAndOddCountsLeakNothingAndLeaveATimedOutBlockToTheShel
       const auto contents = d.view.ReadDesktop(v);
       EXPECT_EQ(contents ? static_cast<int>(contents->icons.size()) : -1, c.icons) << i;
     }
-    EXPECT_EQ(d.shell.committed_blocks(), c.blocks_left) << i;
+    EXPECT_EQ(d.shell.allocated_blocks(), c.blocks_left) << i;
     EXPECT_EQ(d.shell.open_process_handles(), 0u) << i;
     EXPECT_EQ(Calls(d, {"OpenProcess"}).size(), c.opens ? 1u : 0u) << i;
   }
@@ -121,7 +121,7 @@ TEST(ReadDesktop, AViewThatGoesBeforeOrDuringTheReadGivesNothingToKeep) {
       if (message == c.after_message && item == c.after_item) d.shell.DestroyListView();
     };
     EXPECT_FALSE(d.view.ReadDesktop(v).has_value());
-    EXPECT_EQ(d.shell.committed_blocks(), 0u);
+    EXPECT_EQ(d.shell.allocated_blocks(), 0u);
     EXPECT_EQ(d.shell.open_process_handles(), 0u);
   }
 }

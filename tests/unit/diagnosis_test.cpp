@@ -60,7 +60,7 @@ TEST(Diagnosis, NamesTheShapeAndTheChainOfEachLayoutAndReadsWithoutChangingAnyth
     EXPECT_EQ(d.shell.extended_style(), InMemoryDesktop::kInitialExtendedStyle);
     EXPECT_TRUE(d.placements().empty());
     EXPECT_EQ(d.shell.open_process_handles(), 0u);
-    EXPECT_EQ(d.shell.committed_blocks(), 0u);
+    EXPECT_EQ(d.shell.allocated_blocks(), 0u);
   }
 }
 

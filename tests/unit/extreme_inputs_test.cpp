@@ -21,9 +21,9 @@
 #include "arrange/line_figures.h"
 #include "arrange/numeric.h"
 #include "arrange/wave_figures.h"
-#include "desktop/in_memory_desktop.h"
+#include "tests/support/in_memory_desktop.h"
 #include "desktop/readouts.h"
-#include "desktop/recording_port.h"
+#include "tests/support/recording_port.h"
 
 namespace vandrel::arrange {
 namespace {
@@ -541,8 +541,8 @@ TEST(ExtremeInputs, LabelReadAtEveryIndexAndLength) {
           if (index == 1) expected = u"ab";
           EXPECT_EQ(LabelText(view, index), expected) << at;
         }
-        // Every block committed for a read is given back.
-        EXPECT_EQ(shell.committed_blocks(), 0u);
+        // Every block allocated for a read is given back.
+        EXPECT_EQ(shell.allocated_blocks(), 0u);
         EXPECT_EQ(shell.open_process_handles(), 0u);
       }
     }
@@ -556,7 +556,7 @@ TEST(ExtremeInputs, LabelReadAtEveryIndexAndLength) {
     EXPECT_NO_THROW(view.GetItemTextRemote(shell.list_view(), 0, 0, buffer, size)) << size;
     const std::string expected = size < 1 ? "####" : size == 1 ? std::string("\0###", 4) : std::string("I\0##", 4);
     EXPECT_EQ(std::string(buffer, 4), expected) << size;
-    EXPECT_EQ(shell.committed_blocks(), 0u) << size;
+    EXPECT_EQ(shell.allocated_blocks(), 0u) << size;
   }
 }
 

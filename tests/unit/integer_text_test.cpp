@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <exception>
 #include <random>
 
 #include "desktop/user_error.h"
@@ -52,13 +53,24 @@ TEST(ParseInteger, RoundTripsRandomValuesInDecimalAndHexadecimal) {
 }
 
 TEST(StrToInt, NamesTheTypedTextInItsError) {
-  const std::u16string cases[] = {u"abc", u"", u"3 ", u"值"};
-  for (const auto& text : cases) {
+  // what() is the same text in UTF-8: a catch of any std::exception prints the message.
+  const struct {
+    std::u16string text;
+    const char* what;
+  } cases[] = {
+      {u"abc", "'abc' is not a valid integer value"},
+      {u"", "'' is not a valid integer value"},
+      {u"3 ", "'3 ' is not a valid integer value"},
+      {u"值", "'\xE5\x80\xBC' is not a valid integer value"},
+  };
+  for (const auto& c : cases) {
     try {
-      StrToInt(text);
+      StrToInt(c.text);
       ADD_FAILURE() << "converted";
     } catch (const UserError& e) {
-      EXPECT_EQ(e.text(), u"'" + text + u"' is not a valid integer value");
+      EXPECT_EQ(e.text(), u"'" + c.text + u"' is not a valid integer value");
+      const std::exception& any = e;
+      EXPECT_STREQ(any.what(), c.what);
     }
   }
   EXPECT_EQ(StrToInt(u" 3"), 3);

@@ -335,7 +335,7 @@ TEST(History, KeepsTheNewestFiftyAndUndoesNewestFirstAcrossProcesses) {
     auto claim = (i % 3 ? one : two).ClaimNewest();
     ASSERT_TRUE(claim);
     EXPECT_EQ(claim->snapshot().taken_at, i);
-    claim->Commit();
+    claim->Keep();
   }
   EXPECT_FALSE(one.ClaimNewest());
 
@@ -360,7 +360,7 @@ TEST(History, KeepsTheNewestFiftyAndUndoesNewestFirstAcrossProcesses) {
   auto before = one.ClaimNewest();
   ASSERT_TRUE(before);
   EXPECT_EQ(before->snapshot().taken_at, 1);
-  before->Commit();
+  before->Keep();
   EXPECT_FALSE(one.ClaimNewest());
   EXPECT_TRUE(fs::exists(aside));
 }
@@ -382,7 +382,7 @@ TEST(History, TwoThreadsPushingAndTwoClaimingLoseAndRepeatNothing) {
     LayoutStore store(temp.path);
     while (auto claim = store.ClaimNewest()) {
       taken[k].push_back(claim->snapshot().taken_at);
-      claim->Commit();
+      claim->Keep();
     }
   };
   std::thread c(undo, 0), d(undo, 1);
@@ -404,7 +404,7 @@ TEST(History, AnUndoWhoseEntryCannotBeRemovedLeavesNoClaimToComeBack) {
   const fs::path claimed = *fs::directory_iterator(temp.path / "history");
   fs::remove(claimed);
   fs::create_directories(claimed / "held");
-  claim->Commit();
+  claim->Keep();
   // Claims are put back into the history by name once old: none may be left.
   for (const fs::directory_entry& entry : fs::directory_iterator(temp.path / "history")) {
     EXPECT_EQ(PathText(entry.path().filename()).find(".claimed-"), std::string::npos) << entry.path();

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "desktop/desktop_icon_view.h"
-#include "desktop/in_memory_desktop.h"
-#include "desktop/recording_port.h"
+#include "tests/support/in_memory_desktop.h"
+#include "tests/support/recording_port.h"
 
 namespace vandrel::testing {
 

@@ -32,7 +32,7 @@ using e2e::Position;
 constexpr int kIconsPerKind = 20000;
 
 // The floor's block in the stand-in's process: every icon's label record, text area
-// and POINT, committed and filled before the timing, as the product fills its own.
+// and POINT, allocated and filled before the timing, as the product fills its own.
 class FloorBlock {
  public:
   FloorBlock(HWND view, int icons) : icons_(static_cast<std::size_t>(icons)) {
@@ -42,7 +42,7 @@ class FloorBlock {
     if (process_ == nullptr) throw DriverError("cannot open the stand-in's process");
     size_ = icons_ * (kRecord + kSnapshotLabelRoom + sizeof(POINT));
     at_ = static_cast<std::uint8_t*>(VirtualAllocEx(process_, nullptr, size_, MEM_COMMIT, PAGE_READWRITE));
-    if (at_ == nullptr) throw DriverError("cannot commit the floor's block in the stand-in");
+    if (at_ == nullptr) throw DriverError("cannot allocate the floor's block in the stand-in");
     std::vector<std::uint8_t> records(icons_ * kRecord);
     for (std::size_t i = 0; i < icons_; ++i) {
       // The floor's text areas lie after all the records, as the product's do.

@@ -1,7 +1,7 @@
 // What a snapshot and a restore cost under Wine, each against its floor:
 //   snapshot: the product's one-pass read of the whole desktop, against the same reads
 //     sent by the benchmark itself (LVM_GETITEMPOSITION and LVM_GETITEMTEXTA an icon,
-//     into a block committed beforehand, and one read of that block back);
+//     into a block allocated beforehand, and one read of that block back);
 //   restore: the product's restore of a layout, given the snapshot taken just before it
 //     (as every restore takes one), against the same placements sent bare.
 // Also the cost of what runs before every figure (snapshot, history entry written), so

@@ -159,7 +159,7 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
 bool RunLayouts(const Options& options, std::vector<std::string>& verdicts) {
   std::printf(
       "\nLayouts under Wine: the product's snapshot of the whole desktop over its floor (LVM_GETITEMPOSITION and\n"
-      "LVM_GETITEMTEXTA an icon into a block committed beforehand, one ReadProcessMemory), and its restore of a\n"
+      "LVM_GETITEMTEXTA an icon into a block allocated beforehand, one ReadProcessMemory), and its restore of a\n"
       "layout, given the snapshot taken before it, over the same placements sent bare. Medians of at least %d runs.\n",
       options.repeats);
   std::printf("  %6s %9s %9s %6s %9s %9s %6s %10s\n", "icons", "snap ms", "floor ms", "ratio", "restore ms",

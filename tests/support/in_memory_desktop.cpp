@@ -1,4 +1,4 @@
-#include "desktop/in_memory_desktop.h"
+#include "tests/support/in_memory_desktop.h"
 
 #include <algorithm>
 #include <cctype>
@@ -218,7 +218,7 @@ std::uint8_t* InMemoryDesktop::Memory(RemoteAddress at, std::size_t size) {
   if (it == blocks_.begin()) return nullptr;
   --it;
   Block& block = it->second;
-  if (block.decommitted) return nullptr;
+  if (block.freed) return nullptr;
   const RemoteAddress offset = at - it->first;
   if (offset > block.bytes.size() || size > block.bytes.size() - offset) return nullptr;
   return block.bytes.data() + offset;
@@ -244,13 +244,13 @@ int InMemoryDesktop::PointerBits(std::uint32_t process_id) {
   return process_id == kShellProcessId ? shell_pointer_bits_ : 64;
 }
 
-RemoteAddress InMemoryDesktop::Commit(ProcessHandle process, std::size_t size) {
-  if (commit_fails_ || !IsOpen(process) || size == 0) return 0;
+RemoteAddress InMemoryDesktop::AllocateBlock(ProcessHandle process, std::size_t size) {
+  if (allocation_fails_ || !IsOpen(process) || size == 0) return 0;
   if (next_block_ == 0) next_block_ = shell_pointer_bits_ == 32 ? kBlockBase32 : kBlockBase64;
   const RemoteAddress at = next_block_;
   next_block_ += (size + kPageSize - 1) / kPageSize * kPageSize + kPageSize;
   blocks_[at] = Block{std::vector<std::uint8_t>(size, 0), false};
-  last_committed_size_ = size;
+  last_allocated_size_ = size;
   return at;
 }
 
@@ -268,12 +268,12 @@ bool InMemoryDesktop::Read(ProcessHandle process, RemoteAddress at, void* bytes,
   return true;
 }
 
-void InMemoryDesktop::Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) {
+void InMemoryDesktop::FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) {
   auto it = blocks_.find(at);
-  if (IsOpen(process) && it != blocks_.end() && size == it->second.bytes.size()) it->second.decommitted = true;
+  if (IsOpen(process) && it != blocks_.end() && size == it->second.bytes.size()) it->second.freed = true;
 }
 
-void InMemoryDesktop::Release(ProcessHandle process, RemoteAddress at) {
+void InMemoryDesktop::ReleaseBlock(ProcessHandle process, RemoteAddress at) {
   if (IsOpen(process)) blocks_.erase(at);
 }
 

@@ -1,4 +1,4 @@
-#include "desktop/recording_port.h"
+#include "tests/support/recording_port.h"
 
 #include <cstdio>
 
@@ -160,8 +160,8 @@ int RecordingPort::PointerBits(std::uint32_t process_id) {
   return r;
 }
 
-RemoteAddress RecordingPort::Commit(ProcessHandle process, std::size_t size) {
-  const RemoteAddress r = inner_.Commit(process, size);
+RemoteAddress RecordingPort::AllocateBlock(ProcessHandle process, std::size_t size) {
+  const RemoteAddress r = inner_.AllocateBlock(process, size);
   Log("VirtualAllocEx(" + Hex(process) + ", 0, " + std::to_string(size) + ", MEM_COMMIT, PAGE_READWRITE) = " +
       Hex(r));
   return r;
@@ -181,13 +181,13 @@ bool RecordingPort::Read(ProcessHandle process, RemoteAddress at, void* bytes, s
   return r;
 }
 
-void RecordingPort::Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) {
-  inner_.Decommit(process, at, size);
+void RecordingPort::FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) {
+  inner_.FreeBlock(process, at, size);
   Log("VirtualFreeEx(" + Hex(process) + ", " + Hex(at) + ", " + std::to_string(size) + ", MEM_DECOMMIT)");
 }
 
-void RecordingPort::Release(ProcessHandle process, RemoteAddress at) {
-  inner_.Release(process, at);
+void RecordingPort::ReleaseBlock(ProcessHandle process, RemoteAddress at) {
+  inner_.ReleaseBlock(process, at);
   Log("VirtualFreeEx(" + Hex(process) + ", " + Hex(at) + ", 0, MEM_RELEASE)");
 }
 

@@ -58,7 +58,7 @@ class InMemoryDesktop : public DesktopPort {
   void SetSpacing(bool small, std::uint16_t cx, std::uint16_t cy);
   void SetShellPointerBits(int bits) { shell_pointer_bits_ = bits; }
   void FailOpenProcess(bool fail) { open_fails_ = fail; }
-  void FailCommit(bool fail) { commit_fails_ = fail; }
+  void FailAllocation(bool fail) { allocation_fails_ = fail; }
   // The view answers LVM_GETITEMCOUNT with this rather than its icon count, as a view
   // whose icons come and go between two messages, or that answers nonsense, would.
   void ReportItemCount(std::optional<std::intptr_t> count) { reported_count_ = count; }
@@ -101,10 +101,10 @@ class InMemoryDesktop : public DesktopPort {
   struct Range { std::int64_t first, last; };
   const std::vector<Range>& redraws() const { return redraws_; }
   const std::vector<std::u16string>& messages_shown() const { return messages_shown_; }
-  // Process handles still open and blocks still committed in the shell's memory.
+  // Process handles still open and blocks still allocated in the shell's memory.
   std::size_t open_process_handles() const { return open_processes_.size(); }
-  std::size_t committed_blocks() const { return blocks_.size(); }
-  std::size_t last_committed_size() const { return last_committed_size_; }
+  std::size_t allocated_blocks() const { return blocks_.size(); }
+  std::size_t last_allocated_size() const { return last_allocated_size_; }
 
   // --- DesktopPort ---
   WindowHandle FindTopLevel(std::string_view class_name) override;
@@ -119,11 +119,11 @@ class InMemoryDesktop : public DesktopPort {
   std::uint32_t WindowProcessId(WindowHandle window) override;
   ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
   int PointerBits(std::uint32_t process_id) override;
-  RemoteAddress Commit(ProcessHandle process, std::size_t size) override;
+  RemoteAddress AllocateBlock(ProcessHandle process, std::size_t size) override;
   bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) override;
   bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) override;
-  void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) override;
-  void Release(ProcessHandle process, RemoteAddress at) override;
+  void FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) override;
+  void ReleaseBlock(ProcessHandle process, RemoteAddress at) override;
   void CloseProcess(ProcessHandle process) override;
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
@@ -149,7 +149,7 @@ class InMemoryDesktop : public DesktopPort {
   };
   struct Block {
     std::vector<std::uint8_t> bytes;
-    bool decommitted = false;
+    bool freed = false;
   };
 
   WindowHandle AddWindow(std::string class_name, WindowHandle parent);
@@ -183,13 +183,13 @@ class InMemoryDesktop : public DesktopPort {
 
   int shell_pointer_bits_ = 64;
   bool open_fails_ = false;
-  bool commit_fails_ = false;
+  bool allocation_fails_ = false;
   bool fill_overlong_labels_ = false;
   std::vector<ProcessHandle> open_processes_;
   ProcessHandle next_process_ = 0x200;
   std::map<RemoteAddress, Block> blocks_;
   RemoteAddress next_block_ = 0;
-  std::size_t last_committed_size_ = 0;
+  std::size_t last_allocated_size_ = 0;
 
   std::vector<std::u16string> messages_shown_;
   std::optional<std::size_t> answers_left_;

@@ -56,11 +56,11 @@ class RecordingPort : public DesktopPort {
   std::uint32_t WindowProcessId(WindowHandle window) override;
   ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
   int PointerBits(std::uint32_t process_id) override;
-  RemoteAddress Commit(ProcessHandle process, std::size_t size) override;
+  RemoteAddress AllocateBlock(ProcessHandle process, std::size_t size) override;
   bool Write(ProcessHandle process, RemoteAddress at, const void* bytes, std::size_t size) override;
   bool Read(ProcessHandle process, RemoteAddress at, void* bytes, std::size_t size) override;
-  void Decommit(ProcessHandle process, RemoteAddress at, std::size_t size) override;
-  void Release(ProcessHandle process, RemoteAddress at) override;
+  void FreeBlock(ProcessHandle process, RemoteAddress at, std::size_t size) override;
+  void ReleaseBlock(ProcessHandle process, RemoteAddress at) override;
   void CloseProcess(ProcessHandle process) override;
   bool ReadWorkArea(Rect& area) override;
   std::int32_t GetMetric(SystemMetric metric) override;
