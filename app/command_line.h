@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/figure_arguments.h"
+#include "ui/figure_arguments.h"
 
 namespace vandrel::cli {
 
