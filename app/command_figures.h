@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "app/command_line.h"
-#include "app/figure_arguments.h"
-#include "app/figure_host.h"
 #include "desktop/desktop_port.h"
+#include "ui/figure_arguments.h"
+#include "ui/figure_host.h"
 
 namespace vandrel::cli {
 

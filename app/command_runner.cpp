@@ -18,17 +18,20 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/doctor.h"
-#include "app/error_text.h"
 #include "app/program_name.h"
-#include "app/shell32.h"
 #include "app/standard_streams.h"
-#include "app/wide_text.h"
 #include "app/watch_control.h"
 #include "app/watcher.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/display_match.h"
 #include "layouts/layouts.h"
+#include "ui/error_text.h"
+#include "ui/figure_arguments.h"
+#include "ui/figure_host.h"
+#include "win32/entry.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 namespace vandrel::cli {
 namespace {
@@ -38,7 +41,7 @@ namespace {
 class PrintingPort : public Win32DesktopPort {
  public:
   explicit PrintingPort(StandardStreams& streams) : Win32DesktopPort(u"vandrel"), streams_(streams) {}
-  void ShowMessage(std::u16string_view text) override { streams_.Out(ToUtf8(text) + "\n"); }
+  void ShowMessage(std::u16string_view text) override { streams_.Out(win32::ToUtf8(text) + "\n"); }
 
  private:
   StandardStreams& streams_;
@@ -207,11 +210,10 @@ std::vector<std::string> ProcessArguments() {
   // The arguments by the usual rules, after a stand-in name that splits plainly.
   const std::wstring line = L"vandrel " + std::wstring(rest);
   int count = 0;
-  const auto split = shell32::Entry<decltype(&CommandLineToArgvW)>("CommandLineToArgvW");
-  LPWSTR* arguments = split != nullptr ? split(line.c_str(), &count) : nullptr;
-  if (arguments == nullptr) return out;
-  for (int i = 1; i < count; ++i) out.push_back(ToUtf8(std::wstring_view(arguments[i])));
-  LocalFree(arguments);
+  const auto split = win32::Entry<decltype(&CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
+  const win32::LocalMemory<LPWSTR*> arguments(split != nullptr ? split(line.c_str(), &count) : nullptr);
+  if (!arguments) return out;
+  for (int i = 1; i < count; ++i) out.push_back(win32::ToUtf8(std::wstring_view(arguments.get()[i])));
   return out;
 }
 

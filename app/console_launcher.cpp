@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/program_name.h"
+#include "win32/handles.h"
 
 namespace {
 
@@ -38,15 +39,12 @@ void SayCannotStart(DWORD code) {
 }
 
 // A job whose processes end when its last handle, this program's, is closed.
-HANDLE JobThatEndsWithUs() {
-  HANDLE job = CreateJobObjectW(nullptr, nullptr);
-  if (job == nullptr) return nullptr;
+vandrel::win32::Handle JobThatEndsWithUs() {
+  vandrel::win32::Handle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-    CloseHandle(job);
-    return nullptr;
-  }
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) job.reset();
   return job;
 }
 
@@ -84,37 +82,34 @@ int wmain() {
   // closed only by this program's end, and takes the child along then.
   // The watcher is no job: it stays for the session.
   const bool resident = arguments == L"watch";
-  HANDLE child_job = job && !resident ? JobThatEndsWithUs() : nullptr;
-  PROCESS_INFORMATION child{};
+  const vandrel::win32::Handle child_job = job && !resident ? JobThatEndsWithUs() : vandrel::win32::Handle();
+  PROCESS_INFORMATION started{};
   if (program.empty() ||
       !CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, job ? TRUE : FALSE,
-                      child_job != nullptr ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &child)) {
+                      child_job ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &started)) {
     SayCannotStart(GetLastError());
     return 1;
   }
-  if (child_job != nullptr) {
+  vandrel::win32::OwnedProcess child(started);
+  if (child_job) {
     // Not in the job (a job of our own forbids it on old Windows): it runs all the same.
-    AssignProcessToJobObject(child_job, child.hProcess);
-    ResumeThread(child.hThread);
+    AssignProcessToJobObject(child_job.get(), child.process.get());
+    ResumeThread(child.thread.get());
   }
-  CloseHandle(child.hThread);
+  child.thread.reset();
   DWORD status = 0;
   if (resident) {
     // The prompt comes back once the watcher's window stands.
     // A second one ends at once, saying that one runs.
-    while (WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(child.process.get(), 100) == WAIT_TIMEOUT) {
       DWORD owner = 0;
       GetWindowThreadProcessId(FindWindowW(L"VandrelWatcher", nullptr), &owner);
-      if (owner == child.dwProcessId) {
-        CloseHandle(child.hProcess);
-        return 0;
-      }
+      if (owner == child.id) return 0;
     }
   }
   if (job) {
-    WaitForSingleObject(child.hProcess, INFINITE);
-    if (!GetExitCodeProcess(child.hProcess, &status)) status = 1;
+    WaitForSingleObject(child.process.get(), INFINITE);
+    if (!GetExitCodeProcess(child.process.get(), &status)) status = 1;
   }
-  CloseHandle(child.hProcess);
   return static_cast<int>(status);
 }

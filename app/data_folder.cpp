@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/shell32.h"
+#include "win32/entry.h"
 
 namespace vandrel {
 namespace {
@@ -34,7 +34,7 @@ std::optional<std::wstring> LocalAppData() {
   // more under Wine than the whole lookup.
   if (std::optional<std::wstring> folder = Variable(L"LOCALAPPDATA")) return folder;
   wchar_t path[MAX_PATH] = {};
-  const auto get_folder_path = shell32::Entry<decltype(&SHGetFolderPathW)>("SHGetFolderPathW");
+  const auto get_folder_path = win32::Entry<decltype(&SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
   if (get_folder_path != nullptr &&
       SUCCEEDED(get_folder_path(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) && path[0] != 0) {
     return std::wstring(path);

@@ -11,9 +11,9 @@
 
 #include "app/data_folder.h"
 #include "desktop/diagnosis.h"
-#include "desktop/win32_support.h"
 #include "layouts/display_match.h"
 #include "layouts/layout_file.h"
+#include "win32/entry.h"
 
 namespace vandrel::cli {
 namespace {

@@ -1,11 +1,11 @@
 #include "app/layout_menu.h"
 
-#include "app/error_text.h"
 #include "app/save_layout_dialog.h"
 #include "app/watch_control.h"
-#include "app/wide_text.h"
 #include "desktop/win32_modal_box.h"
 #include "layouts/display_match.h"
+#include "ui/error_text.h"
+#include "win32/text.h"
 
 namespace vandrel {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 // A layout's name as a menu shows it: "&" would underline the next letter.
 std::wstring MenuText(const std::string& utf8) {
   std::wstring text;
-  for (wchar_t c : WideFromUtf8(utf8)) {
+  for (wchar_t c : win32::WideFromUtf8(utf8)) {
     if (c == L'&') text += L'&';
     text += c;
   }
@@ -93,7 +93,7 @@ void LayoutMenu::FillRestoreMenu() {
       if (!other_displays && !shown_names_->empty()) AppendMenuW(restore_menu_, MF_SEPARATOR, 0, nullptr);
       other_displays = true;
       text += L'\t';
-      text += WideFromUtf8(layouts::Layouts::Describe(layout.display));
+      text += win32::WideFromUtf8(layouts::Layouts::Describe(layout.display));
     }
     AppendMenuW(restore_menu_, MF_STRING, id, text.c_str());
     shown_names_->push_back(layout.name);
@@ -113,7 +113,7 @@ bool LayoutMenu::Run(UINT command) {
       if (!name) return;
       bool replace = false;
       if (layouts_.store().Exists(*name)) {
-        const std::wstring question = WideFromUtf8("Replace the layout " + *name + "?");
+        const std::wstring question = win32::WideFromUtf8("Replace the layout " + *name + "?");
         if (ShowModalBox(window_, question.c_str(), Application::kTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
         replace = true;
       }
@@ -140,10 +140,10 @@ bool LayoutMenu::Run(UINT command) {
   return true;
 }
 
-void LayoutMenu::Show(const std::string& text) { desktop_.ShowMessage(FromUtf8(text)); }
+void LayoutMenu::Show(const std::string& text) { desktop_.ShowMessage(win32::FromUtf8(text)); }
 
 void LayoutMenu::Warn(std::string_view line) {
-  const std::wstring text = WideFromUtf8(line);
+  const std::wstring text = win32::WideFromUtf8(line);
   ShowModalBox(window_, text.c_str(), Application::kTitle, MB_OK | MB_ICONWARNING);
 }
 

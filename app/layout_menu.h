@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "desktop/desktop_icon_view.h"
 #include "layouts/layouts.h"
+#include "ui/application.h"
 
 namespace vandrel {
 

@@ -10,20 +10,20 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/application.h"
 #include "app/command_line.h"
 #include "app/command_runner.h"
 #include "app/data_folder.h"
 #include "app/layout_menu.h"
 #include "app/main_window.h"
-#include "app/wide_text.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "desktop/win32_modal_box.h"
 #include "layouts/layout_store.h"
 #include "layouts/layouts.h"
 #include "testwin/test_window.h"
+#include "ui/application.h"
 #include "vandrel_version.h"
+#include "win32/text.h"
 
 // Both windows carry the shared figures as FigureHost's own members, never as copies
 // of their own: the same click sends the same messages from either window.
@@ -37,8 +37,8 @@ namespace {
 
 // The box of a change that would keep no undo copy: Yes goes on without one.
 bool AskWithoutUndo(HWND owner, const std::string& reason) {
-  const std::wstring text =
-      vandrel::WideFromUtf8("Vandrel cannot keep an undo copy of the icons: " + reason + ". Lay them out anyway?");
+  const std::wstring text = vandrel::win32::WideFromUtf8("Vandrel cannot keep an undo copy of the icons: " + reason +
+                                                         ". Lay them out anyway?");
   return vandrel::ShowModalBox(owner, text.c_str(), vandrel::Application::kTitle,
                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/layout_menu.h"
-#include "app/shell32.h"
-#include "app/window_layout.h"
+#include "ui/window_layout.h"
+#include "win32/entry.h"
 
 namespace vandrel {
 namespace {
@@ -405,7 +405,7 @@ void TF_icon_cn::RadioButton7Click() {
 
 void TF_icon_cn::Label2Click() {
   const std::wstring link = std::wstring(L"mailto:") + kContactAddress;
-  const auto execute = shell32::Entry<decltype(&ShellExecuteW)>("ShellExecuteW");
+  const auto execute = win32::Entry<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
   if (execute != nullptr) execute(window_, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -7,11 +7,11 @@
 
 #include <commctrl.h>
 
-#include "app/application.h"
-#include "app/form.h"
 #include "arrange/circle_figures.h"
-#include "app/figure_host.h"
 #include "arrange/wave_figures.h"
+#include "ui/application.h"
+#include "ui/figure_host.h"
+#include "ui/form.h"
 
 namespace vandrel {
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <exception>
 
-#include "app/application.h"
-#include "app/wide_text.h"
 #include "layouts/layout_store.h"
+#include "ui/application.h"
+#include "win32/text.h"
 
 namespace vandrel {
 namespace {
@@ -24,13 +24,13 @@ std::wstring EditText(HWND edit) {
 // True when the dialog may close with `state->name`.
 bool Accept(HWND dialog, DialogState* state) {
   HWND edit = GetDlgItem(dialog, kLayoutNameEditId);
-  std::string name = ToUtf8(EditText(edit));
+  std::string name = win32::ToUtf8(EditText(edit));
   const std::string reason = layouts::CheckSaveName(name);
   if (reason.empty()) {
     state->name = std::move(name);
     return true;
   }
-  Application::ShowError(dialog, FromUtf8(reason));
+  Application::ShowError(dialog, win32::FromUtf8(reason));
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 0, -1);
   return false;

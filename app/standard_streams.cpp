@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/wide_text.h"
+#include "win32/text.h"
 
 namespace vandrel::cli {
 namespace {
@@ -45,15 +45,11 @@ bool WriteAllConsole(HANDLE handle, const wchar_t* text, std::size_t size) {
 
 bool WriteTo(HANDLE handle, bool console, const std::string& text) {
   if (!console) return WriteAll(handle, text.data(), text.size());
-  const std::wstring wide = WideFromUtf8(text);
+  const std::wstring wide = win32::WideFromUtf8(text);
   return WriteAllConsole(handle, wide.data(), wide.size());
 }
 
 }  // namespace
-
-StandardStreams::~StandardStreams() {
-  if (console_ != nullptr) CloseHandle(console_);
-}
 
 HANDLE StandardStreams::ParentConsole() {
   if (!attach_tried_) {
@@ -61,12 +57,12 @@ HANDLE StandardStreams::ParentConsole() {
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
       // The standard handles of a windowed program stay empty after the attach on
       // older Windows: open the console's screen buffer by its name.
-      HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr);
-      if (console != INVALID_HANDLE_VALUE) console_ = console;
+      console_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
     }
   }
-  return console_;
+  // Null, not INVALID_HANDLE_VALUE, stands for nowhere to write.
+  return console_ ? console_.get() : nullptr;
 }
 
 void StandardStreams::Resolve(Stream& stream) {
@@ -89,7 +85,7 @@ void StandardStreams::Write(Stream& stream, std::string_view text) {
     lines += c;
     previous = c;
   }
-  if (WriteTo(stream.handle, stream.console, lines) || stream.handle == console_) return;
+  if (WriteTo(stream.handle, stream.console, lines) || stream.handle == console_.get()) return;
   // A console handle inherited from a console this process is not attached to is
   // refused as invalid: the parent's console is the way there.
   if (GetLastError() != ERROR_INVALID_HANDLE) return;

@@ -9,12 +9,13 @@
 
 #include <string_view>
 
+#include "win32/handles.h"
+
 namespace vandrel::cli {
 
 class StandardStreams {
  public:
   StandardStreams() = default;
-  ~StandardStreams();
   StandardStreams(const StandardStreams&) = delete;
   StandardStreams& operator=(const StandardStreams&) = delete;
 
@@ -37,7 +38,7 @@ class StandardStreams {
   Stream out_{STD_OUTPUT_HANDLE};
   Stream err_{STD_ERROR_HANDLE};
   bool attach_tried_ = false;
-  HANDLE console_ = nullptr;
+  win32::FileHandle console_;
 };
 
 }  // namespace vandrel::cli

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win32/handles.h"
+
 namespace vandrel::watch {
 namespace {
 
@@ -20,10 +22,7 @@ constexpr DWORD kStopWaitMs = 10000;
 }  // namespace
 
 bool WatcherRunning() {
-  const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kMutexName);
-  if (mutex == nullptr) return false;
-  CloseHandle(mutex);
-  return true;
+  return static_cast<bool>(win32::Handle(OpenMutexW(SYNCHRONIZE, FALSE, kMutexName)));
 }
 
 bool StartSelf(const std::wstring& arguments) {
@@ -37,8 +36,8 @@ bool StartSelf(const std::wstring& arguments) {
   if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // Not waited for: the handles go at once.
+  const win32::OwnedProcess started(process);
   return true;
 }
 
@@ -52,11 +51,10 @@ std::string StopWatcher() {
   }
   DWORD process_id = 0;
   GetWindowThreadProcessId(window, &process_id);
-  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+  const win32::Handle process(OpenProcess(SYNCHRONIZE, FALSE, process_id));
   PostMessageW(window, WM_CLOSE, 0, 0);
-  if (process == nullptr) return {};
-  const DWORD waited = WaitForSingleObject(process, kStopWaitMs);
-  CloseHandle(process);
+  if (!process) return {};
+  const DWORD waited = WaitForSingleObject(process.get(), kStopWaitMs);
   return waited == WAIT_OBJECT_0 ? std::string() : "The watcher did not end within 10 s.";
 }
 
@@ -68,21 +66,20 @@ bool StartsWithWindows() {
 }
 
 bool SetStartWithWindows(bool on) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+  win32::RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
   LSTATUS status = ERROR_SUCCESS;
   if (on) {
     const std::wstring command = StartCommand();
-    status = RegSetValueExW(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+    status = RegSetValueExW(key.get(), kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
   } else {
-    status = RegDeleteValueW(key, kRunValue);
+    status = RegDeleteValueW(key.get(), kRunValue);
     if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
   }
-  RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
 

@@ -13,21 +13,22 @@
 #include <vector>
 
 #include "app/save_layout_dialog.h"
-#include "app/shell32.h"
 #include "app/watch_control.h"
-#include "app/wide_text.h"
 #include "desktop/desktop_icon_view.h"
 #include "desktop/win32_desktop_port.h"
 #include "layouts/automatic_layouts.h"
 #include "layouts/layouts.h"
 #include "layouts/watch_rules.h"
+#include "win32/entry.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 namespace vandrel::watch {
 namespace {
 
 // The notification area's one call, through the shell32 loaded on first use.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  const auto notify = shell32::Entry<decltype(&Shell_NotifyIconW)>("Shell_NotifyIconW");
+  const auto notify = win32::Entry<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
   return notify != nullptr && notify(message, data);
 }
 
@@ -88,7 +89,7 @@ class WatcherPort : public Win32DesktopPort {
     }
     return monitors;
   }
-  void ShowMessage(std::u16string_view text) override { notify_(ToUtf8(text)); }
+  void ShowMessage(std::u16string_view text) override { notify_(win32::ToUtf8(text)); }
 
  private:
   std::function<void(const std::string&)> notify_;
@@ -194,7 +195,7 @@ class Watcher : public layouts::WatchWorld {
     icon_.uFlags = NIF_INFO;
     icon_.dwInfoFlags = NIIF_INFO;
     CopyInto(icon_.szInfoTitle, L"Vandrel");
-    CopyInto(icon_.szInfo, WideFromUtf8(text));
+    CopyInto(icon_.szInfo, win32::WideFromUtf8(text));
     NotifyIcon(NIM_MODIFY, &icon_);
   }
 
@@ -366,7 +367,7 @@ class Watcher : public layouts::WatchWorld {
     }
     for (std::size_t i = 0; i < shown_names_->size() && i < kMenuRestoreLimit; ++i) {
       std::wstring text;
-      for (wchar_t c : WideFromUtf8((*shown_names_)[i])) text += c == L'&' ? L"&&" : std::wstring(1, c);
+      for (wchar_t c : win32::WideFromUtf8((*shown_names_)[i])) text += c == L'&' ? L"&&" : std::wstring(1, c);
       AppendMenuW(restore, MF_STRING, kMenuRestoreFirst + i, text.c_str());
     }
     if (shown_names_->empty()) AppendMenuW(restore, MF_STRING | MF_GRAYED, 0, L"(none)");
@@ -448,11 +449,8 @@ class Watcher : public layouts::WatchWorld {
 
 std::string RunWatcher(const std::filesystem::path& data) {
   // Held until the process ends: its existence is the watcher's.
-  const HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutexName);
-  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
-    return "Vandrel is already keeping watch in this session.";
-  }
+  const win32::Handle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) return "Vandrel is already keeping watch in this session.";
   Watcher watcher(data);
   watcher.Create(GetModuleHandleW(nullptr));
   MSG message{};
@@ -460,7 +458,6 @@ std::string RunWatcher(const std::filesystem::path& data) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (mutex != nullptr) CloseHandle(mutex);
   return {};
 }
 

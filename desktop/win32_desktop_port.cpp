@@ -4,10 +4,13 @@
 #include <windows.h>
 
 #include <memory>
-#include <system_error>
 
 #include "desktop/win32_modal_box.h"
-#include "desktop/win32_support.h"
+#include "win32/dpi.h"
+#include "win32/entry.h"
+#include "win32/error.h"
+#include "win32/handles.h"
+#include "win32/text.h"
 
 namespace vandrel {
 namespace {
@@ -16,13 +19,6 @@ HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle Handle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 HANDLE Process(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
 void* Address(RemoteAddress at) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(at)); }
-
-template <class F>
-F Lookup(const wchar_t* module, const char* name) {
-  HMODULE loaded = GetModuleHandleW(module);
-  if (loaded == nullptr) loaded = LoadLibraryW(module);
-  return loaded != nullptr ? win32::Entry<F>(loaded, name) : nullptr;
-}
 
 // One style write, shared between the caller and the thread that carries it out: a
 // write the caller gave up on still finishes into it once the shell answers.
@@ -65,22 +61,18 @@ bool SendWithLimit(HWND window, UINT message, WPARAM wparam, LPARAM lparam, unsi
 // hand-over costs two event signals a run.
 class RunSender {
  public:
-  // Throws std::system_error when the events or the thread cannot be had.
+  // Throws Win32Error when the events or the thread cannot be had.
   explicit RunSender(unsigned limit_ms) : limit_ms_(limit_ms) {
-    if (go_ == nullptr || done_ == nullptr) Fail("Cannot make the run sender's events");
-    thread_ = CreateThread(nullptr, 0, &RunSender::Loop, this, 0, nullptr);
-    if (thread_ == nullptr) Fail("Cannot start the run sender");
+    win32::Checked(go_.get(), "Cannot make the run sender's events");
+    win32::Checked(done_.get(), "Cannot make the run sender's events");
+    thread_.reset(
+        win32::Checked(CreateThread(nullptr, 0, &RunSender::Loop, this, 0, nullptr), "Cannot start the run sender"));
   }
   ~RunSender() {
-    if (thread_ != nullptr) {
-      // The thread is idle here: every run is waited for before Send returns.
-      quit_ = true;
-      SetEvent(go_);
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-    }
-    if (go_ != nullptr) CloseHandle(go_);
-    if (done_ != nullptr) CloseHandle(done_);
+    // The thread is idle here: every run is waited for before Send returns.
+    quit_ = true;
+    SetEvent(go_.get());
+    WaitForSingleObject(thread_.get(), INFINITE);
   }
   RunSender(const RunSender&) = delete;
   RunSender& operator=(const RunSender&) = delete;
@@ -95,12 +87,13 @@ class RunSender {
     window_ = window;
     message_ = message;
     run_ = run;
-    SetEvent(go_);
+    SetEvent(go_.get());
+    const HANDLE done = done_.get();
     for (;;) {
-      const DWORD woken = MsgWaitForMultipleObjectsEx(1, &done_, INFINITE, QS_SENDMESSAGE, 0);
+      const DWORD woken = MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_SENDMESSAGE, 0);
       if (woken == WAIT_OBJECT_0) break;
       if (woken != WAIT_OBJECT_0 + 1) {
-        WaitForSingleObject(done_, INFINITE);
+        WaitForSingleObject(done, INFINITE);
         break;
       }
       // Runs what other threads have sent to this one, and takes nothing from its queue.
@@ -112,17 +105,10 @@ class RunSender {
   }
 
  private:
-  [[noreturn]] void Fail(const char* what) {
-    const DWORD code = GetLastError();
-    if (go_ != nullptr) CloseHandle(go_);
-    if (done_ != nullptr) CloseHandle(done_);
-    throw std::system_error(static_cast<int>(code), std::system_category(), what);
-  }
-
   static DWORD WINAPI Loop(void* context) {
     auto& self = *static_cast<RunSender*>(context);
     for (;;) {
-      WaitForSingleObject(self.go_, INFINITE);
+      WaitForSingleObject(self.go_.get(), INFINITE);
       if (self.quit_) return 0;
       self.answered_ = true;
       for (const MessageParameters& parameters : self.run_) {
@@ -133,14 +119,14 @@ class RunSender {
           break;
         }
       }
-      SetEvent(self.done_);
+      SetEvent(self.done_.get());
     }
   }
 
   const unsigned limit_ms_;
-  HANDLE go_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  HANDLE done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  HANDLE thread_ = nullptr;
+  win32::Handle go_{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  win32::Handle done_{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  win32::Handle thread_;
   // Written by the caller before go_ is set, and by the thread before done_ is: the
   // events order the two threads' reads and writes.
   HWND window_ = nullptr;
@@ -194,15 +180,14 @@ std::uint32_t Win32DesktopPort::SetStyle(WindowHandle window, std::uint32_t styl
   if (!IsWindow(Hwnd(window))) return 0;
   const auto write = std::make_shared<StyleWrite>(StyleWrite{Hwnd(window), static_cast<LONG>(style)});
   auto* context = new std::shared_ptr<StyleWrite>(write);
-  const HANDLE thread = CreateThread(nullptr, 0, WriteStyle, context, 0, nullptr);
-  if (thread == nullptr) {
+  const win32::Handle thread(CreateThread(nullptr, 0, WriteStyle, context, 0, nullptr));
+  if (!thread) {
     const DWORD code = GetLastError();
     delete context;
     // Not written here without its limit: the write is refused instead.
-    throw std::system_error(static_cast<int>(code), std::system_category(), "Cannot start the style write");
+    win32::ThrowLastError("Cannot start the style write", code);
   }
-  const DWORD waited = WaitForSingleObject(thread, answer_limit_ms_);
-  CloseHandle(thread);
+  const DWORD waited = WaitForSingleObject(thread.get(), answer_limit_ms_);
   // Given up on, the write goes on and lands when the shell wakes, as a held message does.
   if (waited != WAIT_OBJECT_0) throw ShellNotAnswering();
   return static_cast<std::uint32_t>(write->previous);
@@ -226,7 +211,7 @@ void Win32DesktopPort::SendRun(WindowHandle window, std::uint32_t message, std::
     run_sender_tried_ = true;
     try {
       run_sender_ = std::make_unique<RunSender>(answer_limit_ms_);
-    } catch (const std::system_error&) {
+    } catch (const win32::Win32Error&) {
       // Without the thread, the run goes from here: dearer under Wine, the same messages.
     }
   }
@@ -249,12 +234,9 @@ ProcessHandle Win32DesktopPort::OpenProcess(std::uint32_t access, std::uint32_t 
 
 int Win32DesktopPort::PointerBits(std::uint32_t process_id) {
   // A handle of its own: the label read's handle carries only the memory rights.
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  const win32::Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
   BOOL wow64 = FALSE;
-  if (process != nullptr) {
-    if (!IsWow64Process(process, &wow64)) wow64 = FALSE;
-    CloseHandle(process);
-  }
+  if (process && !IsWow64Process(process.get(), &wow64)) wow64 = FALSE;
   // Only a 32-bit process runs under WOW64 on 64-bit Windows.
   return wow64 ? 32 : static_cast<int>(8 * sizeof(void*));
 }
@@ -282,7 +264,8 @@ void Win32DesktopPort::ReleaseBlock(ProcessHandle process, RemoteAddress at) {
   VirtualFreeEx(Process(process), Address(at), 0, MEM_RELEASE);
 }
 
-void Win32DesktopPort::CloseProcess(ProcessHandle process) { CloseHandle(Process(process)); }
+// The handle OpenProcess gave out comes back to be closed.
+void Win32DesktopPort::CloseProcess(ProcessHandle process) { win32::Handle(Process(process)).reset(); }
 
 bool Win32DesktopPort::ReadWorkArea(Rect& area) {
   RECT r{};
@@ -293,26 +276,7 @@ bool Win32DesktopPort::ReadWorkArea(Rect& area) {
 
 std::int32_t Win32DesktopPort::GetMetric(SystemMetric metric) { return GetSystemMetrics(static_cast<int>(metric)); }
 
-std::uint32_t Win32DesktopPort::SystemDpi() {
-  // Both looked up at run time: GetDpiForSystem is Windows 10 1607 and later, and
-  // GetDeviceCaps would make every program that uses the port link gdi32 for a
-  // fallback (gdi32 is loaded with user32 in any case). The program is per-monitor
-  // aware, so the screen DC answers the system DPI too, not a virtualised 96.
-  using GetDpiForSystemFn = UINT(WINAPI*)();
-  using GetDeviceCapsFn = int(WINAPI*)(HDC, int);
-  static const auto get_dpi_for_system = Lookup<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
-  static const auto get_device_caps = Lookup<GetDeviceCapsFn>(L"gdi32.dll", "GetDeviceCaps");
-  if (get_dpi_for_system != nullptr) {
-    const UINT dpi = get_dpi_for_system();
-    if (dpi != 0) return dpi;
-  }
-  int dpi = 0;
-  if (HDC screen = get_device_caps != nullptr ? GetDC(nullptr) : nullptr; screen != nullptr) {
-    dpi = get_device_caps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi > 0 ? static_cast<std::uint32_t>(dpi) : 96;
-}
+std::uint32_t Win32DesktopPort::SystemDpi() { return win32::SystemDpi(); }
 
 std::u16string Win32DesktopPort::FromAnsi(std::string_view bytes) { return win32::FromAnsiCodePage(bytes); }
 

@@ -12,7 +12,8 @@
 
 #include "desktop/desktop_contents.h"
 #include "desktop/utf8_text.h"
-#include "desktop/win32_support.h"
+#include "win32/entry.h"
+#include "win32/text.h"
 
 namespace vandrel::win32 {
 namespace {
@@ -79,14 +80,7 @@ bool NameOf(IShellFolder& folder, const ITEMID_CHILD& id, SHGDNF form, std::u16s
 // A name as the list view shows it: in the ANSI code page, cut where a whole-desktop
 // read cuts a label.
 std::string AsListViewLabel(std::u16string_view text) {
-  std::string out;
-  if (!text.empty()) {
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size > 0 ? size : 0));
-    if (size > 0) WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), size, nullptr, nullptr);
-  }
+  std::string out = ToAnsiCodePage(text);
   if (out.size() > kSnapshotLabelRoom - 1) out.resize(kSnapshotLabelRoom - 1);
   return out;
 }
@@ -177,7 +171,7 @@ bool WaitTakingSentMessages(HANDLE object, unsigned limit_ms) {
 
 const Ole32* LoadOle32() {
   static const Ole32* const loaded = []() -> const Ole32* {
-    const HMODULE module = LoadLibraryW(L"ole32.dll");
+    const HMODULE module = SystemModule(L"ole32.dll");
     if (module == nullptr) return nullptr;
     static Ole32 entries;
     entries.initialize = Entry<decltype(entries.initialize)>(module, "CoInitializeEx");
@@ -302,10 +296,6 @@ std::vector<std::optional<Point>> ItemPositions(IFolderView& view, const std::ve
 // thread ends on its own.
 struct FolderViewSession::Shared {
   explicit Shared(const Ole32* com) : ole32(com) {}
-  ~Shared() {
-    if (go != nullptr) CloseHandle(go);
-    if (done != nullptr) CloseHandle(done);
-  }
   Shared(const Shared&) = delete;
   Shared& operator=(const Shared&) = delete;
 
@@ -318,7 +308,7 @@ struct FolderViewSession::Shared {
     {
       ComPtr<IFolderView> view;
       for (;;) {
-        WaitForSingleObject(self.go, INFINITE);
+        WaitForSingleObject(self.go.get(), INFINITE);
         if (self.quit) break;
         if (self.find) {
           if (joined) view = self.find();
@@ -326,7 +316,7 @@ struct FolderViewSession::Shared {
         }
         self.job(view.Get());
         self.job = nullptr;
-        SetEvent(self.done);
+        SetEvent(self.done.get());
       }
       // Let go of here, in the apartment it was had in.
     }
@@ -335,8 +325,8 @@ struct FolderViewSession::Shared {
   }
 
   const Ole32* ole32;
-  HANDLE go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  Handle go{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  Handle done{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
   std::function<ComPtr<IFolderView>()> find;
   std::function<void(IFolderView*)> job;
   std::atomic<bool> quit{false};
@@ -344,34 +334,33 @@ struct FolderViewSession::Shared {
 
 FolderViewSession::FolderViewSession(const Ole32* ole32, std::function<ComPtr<IFolderView>()> find, unsigned limit_ms)
     : shared_(std::make_shared<Shared>(ole32)), limit_ms_(limit_ms) {
-  if (ole32 == nullptr || shared_->go == nullptr || shared_->done == nullptr) return;
+  if (ole32 == nullptr || !shared_->go || !shared_->done) return;
   shared_->find = std::move(find);
   auto* context = new std::shared_ptr<Shared>(shared_);
-  thread_ = CreateThread(nullptr, 0, &Shared::Loop, context, 0, nullptr);
-  if (thread_ == nullptr) delete context;
+  thread_.reset(CreateThread(nullptr, 0, &Shared::Loop, context, 0, nullptr));
+  if (!thread_) delete context;
 }
 
 FolderViewSession::~FolderViewSession() {
-  if (thread_ == nullptr) return;
+  if (!thread_) return;
   if (!given_up_) {
     shared_->quit = true;
-    SetEvent(shared_->go);
+    SetEvent(shared_->go.get());
     // Letting go of the view is one more call to the shell: a shell that hangs now holds
     // only the thread.
-    WaitTakingSentMessages(thread_, limit_ms_);
+    WaitTakingSentMessages(thread_.get(), limit_ms_);
   }
-  CloseHandle(thread_);
 }
 
 bool FolderViewSession::Run(std::function<void(IFolderView*)> job) {
-  if (thread_ == nullptr || given_up_) return false;
+  if (!thread_ || given_up_) return false;
   shared_->job = std::move(job);
-  SetEvent(shared_->go);
-  if (WaitTakingSentMessages(shared_->done, limit_ms_)) return true;
+  SetEvent(shared_->go.get());
+  if (WaitTakingSentMessages(shared_->done.get(), limit_ms_)) return true;
   // The thread ends once the call comes back, if it ever does.
   given_up_ = true;
   shared_->quit = true;
-  SetEvent(shared_->go);
+  SetEvent(shared_->go.get());
   return false;
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "desktop/desktop_port.h"
+#include "win32/handles.h"
 
 namespace vandrel::win32 {
 
@@ -82,7 +83,7 @@ class FolderViewSession {
 
   std::shared_ptr<Shared> shared_;
   unsigned limit_ms_;
-  HANDLE thread_ = nullptr;
+  Handle thread_;
   bool given_up_ = false;
 };
 

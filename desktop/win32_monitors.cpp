@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "desktop/win32_desktop_port.h"
-#include "desktop/win32_support.h"
+#include "win32/entry.h"
 
 namespace vandrel {
 namespace {
@@ -23,9 +23,7 @@ BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) {
   if (!GetMonitorInfoW(handle, &info)) return TRUE;
   // shcore is Windows 8.1 and later, and loaded only for this: looked up at run time.
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static const HMODULE shcore = LoadLibraryW(L"shcore.dll");
-  static const auto get_dpi_for_monitor =
-      shcore != nullptr ? win32::Entry<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor") : nullptr;
+  static const auto get_dpi_for_monitor = win32::Entry<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
   UINT dpi_x = 0;
   UINT dpi_y = 0;
   constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI

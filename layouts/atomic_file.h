@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 namespace vandrel::layouts {
@@ -23,6 +24,11 @@ std::filesystem::path WriteNewFile(const std::filesystem::path& path, std::strin
 // Moves `from` to `to` only if `to` does not exist yet: false when it does, or when
 // `from` is gone (another process took it first). Throws filesystem_error otherwise.
 bool MoveIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Opens `path` for binary reading into `in`: false when it cannot be opened. On
+// Windows a file another process holds for a moment (to move or delete it) refuses to
+// open: that is tried again a few times.
+bool OpenForReading(std::ifstream& in, const std::filesystem::path& path);
 
 std::uint32_t CurrentProcessId();
 

@@ -34,6 +34,12 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
+// No sharing modes here: a file that is there opens, whoever else holds it.
+bool OpenForReading(std::ifstream& in, const fs::path& path) {
+  in.open(path, std::ios::binary);
+  return static_cast<bool>(in);
+}
+
 fs::path WriteNewFile(const fs::path& path, std::string_view suffix, std::string_view bytes) {
   // The serial starts anew in every process: a file left by an earlier process of the
   // same id, killed mid-write, may hold the name. The next serial is tried then.

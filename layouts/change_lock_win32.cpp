@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "layouts/change_lock.h"
+#include "win32/handles.h"
 
 namespace vandrel::layouts {
 namespace {
@@ -13,9 +14,7 @@ constexpr wchar_t kMutexName[] = L"Local\\Vandrel.ChangeLock";
 class MutexLock : public ChangeLock {
  public:
   MutexLock() : mutex_(CreateMutexW(nullptr, FALSE, kMutexName)) {}
-  ~MutexLock() override {
-    if (mutex_ != nullptr) CloseHandle(mutex_);
-  }
+  ~MutexLock() override = default;
   MutexLock(const MutexLock&) = delete;
   MutexLock& operator=(const MutexLock&) = delete;
 
@@ -23,18 +22,18 @@ class MutexLock : public ChangeLock {
   bool Lock(std::chrono::milliseconds patience) override {
     // Without a mutex (the session's namespace refused it) changes go unordered, as
     // they did before there was a lock, rather than not at all.
-    if (mutex_ == nullptr) return true;
-    const DWORD waited = WaitForSingleObject(mutex_, static_cast<DWORD>(patience.count()));
+    if (!mutex_) return true;
+    const DWORD waited = WaitForSingleObject(mutex_.get(), static_cast<DWORD>(patience.count()));
     held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     return held_ || waited == WAIT_FAILED;
   }
   void Unlock() noexcept override {
-    if (held_) ReleaseMutex(mutex_);
+    if (held_) ReleaseMutex(mutex_.get());
     held_ = false;
   }
 
  private:
-  HANDLE mutex_;
+  win32::Handle mutex_;
   bool held_ = false;
 };
 

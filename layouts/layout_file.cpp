@@ -1,14 +1,12 @@
 #include "layouts/layout_file.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 #include "layouts/atomic_file.h"
@@ -197,16 +195,12 @@ std::vector<IconPlace> ReadIcons(const json& doc, bool view_positions) {
 
 // Reads at most one byte past the limit, so that a huge file costs no more than that.
 std::string ReadBytes(const fs::path& path, std::string_view shown_as) {
-  std::ifstream in(path, std::ios::binary);
-  // On Windows a file is not opened while another process has it open to move or
-  // delete it, which takes a moment only.
-  for (int attempt = 0; !in && attempt < 10; ++attempt) {
+  std::ifstream in;
+  if (!OpenForReading(in, path)) {
     std::error_code error;
     if (!fs::exists(path, error)) throw FileError(shown_as, "it does not exist");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    in.open(path, std::ios::binary);
+    throw FileError(shown_as, "it cannot be opened");
   }
-  if (!in) throw FileError(shown_as, "it cannot be opened");
   std::string bytes(kMaxFileBytes + 1, '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) throw FileError(shown_as, "it cannot be read");

@@ -5,26 +5,10 @@
 #include <windows.h>
 
 #include "layouts/name_fold.h"
+#include "win32/text.h"
 
 namespace vandrel::layouts {
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-  return text;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
 
 // The text unchanged when the system cannot normalise it.
 std::wstring Nfc(const std::wstring& text) {
@@ -59,7 +43,7 @@ std::wstring Mapped(const std::wstring& text, DWORD flags) {
 }  // namespace
 
 std::string FoldName(std::string_view utf8) {
-  const std::wstring cased = Mapped(Mapped(Nfc(Wide(utf8)), LCMAP_UPPERCASE), LCMAP_LOWERCASE);
+  const std::wstring cased = Mapped(Mapped(Nfc(win32::WideFromUtf8(utf8)), LCMAP_UPPERCASE), LCMAP_LOWERCASE);
   std::wstring folded;
   for (const wchar_t c : cased) {
     if (c == L'\u00DF' || c == L'\u1E9E') {
@@ -68,7 +52,7 @@ std::string FoldName(std::string_view utf8) {
       folded += c;
     }
   }
-  return Narrow(Nfc(folded));
+  return win32::ToUtf8(Nfc(folded));
 }
 
 }  // namespace vandrel::layouts

@@ -1,9 +1,9 @@
 #include "testwin/test_window.h"
 
-#include "app/figure_arguments.h"
-#include "app/window_layout.h"
 #include "desktop/readouts.h"
 #include "testwin/integer_text.h"
+#include "ui/figure_arguments.h"
+#include "ui/window_layout.h"
 
 namespace vandrel {
 namespace {

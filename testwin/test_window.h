@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "app/application.h"
-#include "app/form.h"
 #include "arrange/circle_figures.h"
-#include "app/figure_host.h"
+#include "ui/application.h"
+#include "ui/figure_host.h"
+#include "ui/form.h"
 
 namespace vandrel {
 

@@ -11,10 +11,10 @@
 #include <sys/resource.h>
 #endif
 
-#include "app/figure_host.h"
 #include "layouts/atomic_file.h"
 #include "temp_folder.h"
 #include "test_desktop.h"
+#include "ui/figure_host.h"
 
 namespace vandrel::layouts {
 namespace {

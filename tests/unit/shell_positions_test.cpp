@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/figure_host.h"
 #include "test_desktop.h"
+#include "ui/figure_host.h"
 
 namespace vandrel {
 namespace {

@@ -1,32 +1,10 @@
-#include "app/window_layout.h"
+#include "ui/window_layout.h"
 
-#include "app/wide_text.h"
+#include "win32/entry.h"
+#include "win32/text.h"
 
 namespace vandrel::ui {
 namespace {
-
-std::string SystemReason(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring reason(text != nullptr ? text : L"", length);
-  if (text != nullptr) LocalFree(text);
-  // The system's texts end in a full stop and a line break; the error box adds its own stop.
-  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' ||
-                             reason.back() == L'.')) {
-    reason.pop_back();
-  }
-  if (reason.empty()) return "error " + std::to_string(code);
-  return ToUtf8(reason);
-}
-
-// Windows 10 1607 and later; looked up at run time so the program still starts on
-// older systems, which then get the system DPI.
-template <class F>
-F User32(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
 
 // Children notify their parent; a form handles them all in its own procedure.
 LRESULT CALLBACK TabSheetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -63,19 +41,6 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 }  // namespace
 
-UINT WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto get_dpi_for_window = User32<GetDpiForWindowFn>("GetDpiForWindow");
-  if (get_dpi_for_window != nullptr && window != nullptr) {
-    const UINT dpi = get_dpi_for_window(window);
-    if (dpi != 0) return dpi;
-  }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
 int Scale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
 void MoveControl(HWND control, const Place& place, UINT dpi) {
@@ -87,7 +52,7 @@ RECT OuterRect(const Place& client, DWORD style, DWORD ex_style, UINT dpi) {
   RECT r{Scale(client.left, dpi), Scale(client.top, dpi), Scale(client.left + client.width, dpi),
          Scale(client.top + client.height, dpi)};
   using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust_for_dpi = User32<AdjustFn>("AdjustWindowRectExForDpi");
+  static const auto adjust_for_dpi = win32::Entry<AdjustFn>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (adjust_for_dpi != nullptr) {
     adjust_for_dpi(&r, style, FALSE, ex_style, dpi);
   } else {
@@ -98,14 +63,12 @@ RECT OuterRect(const Place& client, DWORD style, DWORD ex_style, UINT dpi) {
   return r;
 }
 
-Win32Error::Win32Error(const std::string& what, DWORD code)
-    : std::runtime_error(what + ": " + SystemReason(code)), code_(code) {}
-
 void RegisterWindowClass(const WNDCLASSEXW& window_class) {
   if (RegisterClassExW(&window_class) != 0) return;
   const DWORD code = GetLastError();
   if (code == ERROR_CLASS_ALREADY_EXISTS) return;
-  throw Win32Error("Cannot register the window class " + ToUtf8(std::wstring_view(window_class.lpszClassName)), code);
+  win32::ThrowLastError(
+      "Cannot register the window class " + win32::ToUtf8(std::wstring_view(window_class.lpszClassName)), code);
 }
 
 Font CreateFontForDpi(const wchar_t* face, int height, UINT dpi) {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/application.h"
-#include "app/window_layout.h"
+#include "ui/application.h"
+#include "ui/window_layout.h"
 
 namespace vandrel::ui {
 

@@ -1,9 +1,9 @@
-#include "app/form.h"
+#include "ui/form.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "app/wide_text.h"
+#include "win32/text.h"
 
 namespace vandrel::ui {
 namespace {
@@ -54,7 +54,7 @@ void Form::Create(const wchar_t* window_class, const wchar_t* caption, DWORD sty
   const DWORD code = GetLastError();
   window_ = nullptr;
   if (creation_error_ != nullptr) std::rethrow_exception(std::exchange(creation_error_, nullptr));
-  throw Win32Error("Cannot create the window \"" + ToUtf8(std::wstring_view(caption)) + "\"", code);
+  win32::ThrowLastError("Cannot create the window \"" + win32::ToUtf8(std::wstring_view(caption)) + "\"", code);
 }
 
 void Form::MakeControls() {

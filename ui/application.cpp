@@ -1,14 +1,14 @@
-#include "app/application.h"
+#include "ui/application.h"
 
 #include <commctrl.h>
 
 #include <string>
 
-#include "app/error_text.h"
-#include "app/wide_text.h"
-#include "app/form.h"
-#include "app/window_layout.h"
 #include "desktop/win32_modal_box.h"
+#include "ui/error_text.h"
+#include "ui/form.h"
+#include "ui/window_layout.h"
+#include "win32/text.h"
 
 namespace vandrel {
 namespace {
@@ -80,7 +80,7 @@ void Application::ShowError(HWND owner, std::exception_ptr error) {
   } catch (const UserError& e) {
     message = e.text();
   } catch (const std::exception& e) {
-    message = FromUtf8(e.what());
+    message = win32::FromUtf8(e.what());
   } catch (...) {
     message = u"Unknown error";
   }

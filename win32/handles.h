@@ -1,0 +1,128 @@
+// Owners for what the system hands out and wants back: kernel objects, LocalAlloc'd
+// memory, GDI objects, icons, image lists, memory DCs and registry keys. Each closes
+// its handle once, when it goes; a move hands the duty on.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <utility>
+
+namespace vandrel::win32 {
+
+// `Traits` names the handle's type, the value that means "none" and how it is closed.
+template <class Traits>
+class Owned {
+ public:
+  using Type = typename Traits::Type;
+
+  Owned() noexcept = default;
+  explicit Owned(Type value) noexcept : value_(value) {}
+  ~Owned() { Close(); }
+  Owned(Owned&& other) noexcept : value_(other.release()) {}
+  Owned& operator=(Owned&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+
+  Type get() const noexcept { return value_; }
+  explicit operator bool() const noexcept { return value_ != Traits::None(); }
+  // Gives the handle up without closing it.
+  Type release() noexcept { return std::exchange(value_, Traits::None()); }
+  void reset(Type value = Traits::None()) noexcept {
+    Close();
+    value_ = value;
+  }
+  // For calls that write a handle out: the one held before is closed first.
+  Type* put() noexcept {
+    reset();
+    return &value_;
+  }
+
+ private:
+  void Close() noexcept {
+    if (value_ != Traits::None()) Traits::Close(value_);
+  }
+
+  Type value_ = Traits::None();
+};
+
+// Processes, threads, events, mutexes, jobs: null when there is none.
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type None() { return nullptr; }
+  static void Close(Type handle) { CloseHandle(handle); }
+};
+// What CreateFileW opens: INVALID_HANDLE_VALUE when there is none.
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) { CloseHandle(handle); }
+};
+// What FormatMessage (FORMAT_MESSAGE_ALLOCATE_BUFFER) and CommandLineToArgvW allocate.
+template <class Pointer>
+struct LocalMemoryTraits {
+  using Type = Pointer;
+  static Type None() { return nullptr; }
+  static void Close(Type memory) { LocalFree(reinterpret_cast<HLOCAL>(memory)); }
+};
+template <class GdiHandle>
+struct GdiObjectTraits {
+  using Type = GdiHandle;
+  static Type None() { return nullptr; }
+  static void Close(Type object) { DeleteObject(object); }
+};
+struct IconTraits {
+  using Type = HICON;
+  static Type None() { return nullptr; }
+  static void Close(Type icon) { DestroyIcon(icon); }
+};
+struct ImageListTraits {
+  using Type = HIMAGELIST;
+  static Type None() { return nullptr; }
+  static void Close(Type list) { ImageList_Destroy(list); }
+};
+struct MemoryDcTraits {
+  using Type = HDC;
+  static Type None() { return nullptr; }
+  static void Close(Type dc) { DeleteDC(dc); }
+};
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static Type None() { return nullptr; }
+  static void Close(Type key) { RegCloseKey(key); }
+};
+
+using Handle = Owned<KernelHandleTraits>;
+using FileHandle = Owned<FileHandleTraits>;
+template <class Pointer>
+using LocalMemory = Owned<LocalMemoryTraits<Pointer>>;
+// A control keeps using the font or image list it was given until it is given another,
+// so the order is always: make the new one, give it to the controls, then let the owner
+// drop the old one (move-assign).
+template <class GdiHandle>
+using GdiObject = Owned<GdiObjectTraits<GdiHandle>>;
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+using Icon = Owned<IconTraits>;
+using ImageList = Owned<ImageListTraits>;
+using MemoryDc = Owned<MemoryDcTraits>;
+using RegistryKey = Owned<RegistryKeyTraits>;
+
+// A started process's two handles, both closed when it goes.
+struct OwnedProcess {
+  OwnedProcess() = default;
+  explicit OwnedProcess(const PROCESS_INFORMATION& started)
+      : process(started.hProcess), thread(started.hThread), id(started.dwProcessId) {}
+  Handle process;
+  Handle thread;
+  DWORD id = 0;
+};
+
+}  // namespace vandrel::win32
