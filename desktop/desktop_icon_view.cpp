@@ -271,18 +271,26 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
   }
   if (!block.Write(0, bytes.data(), points_at)) return std::nullopt;
 
+  // Two messages an icon, handed to the port as one run: it may send them from a thread
+  // of its own, as it sends a figure's placements.
+  std::vector<RunMessage> reads;
+  reads.reserve(2 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const RemoteAddress point = block.at() + points_at + i * kPointSize;
+    reads.push_back(RunMessage{lvm::kGetItemPosition, i, static_cast<std::intptr_t>(point)});
+    reads.push_back(RunMessage{lvm::kGetItemTextA, i, static_cast<std::intptr_t>(block.at() + i * record_size)});
+  }
+  std::vector<std::intptr_t> answers(reads.size());
+  block.Send([&] { port_.SendRunWithAnswers(view, reads, answers); });
   std::size_t present = count;
-  block.Send([&] {
-    for (std::size_t i = 0; i < count; ++i) {
-      const RemoteAddress point = block.at() + points_at + i * kPointSize;
-      // Refused only for an index past the view's end: the desktop lost icons since
-      // the count, and the ones from here on are not there to be read.
-      if (port_.Send(view, lvm::kGetItemPosition, i, static_cast<std::intptr_t>(point)) == 0) {
-        present = std::min(present, i);
-      }
-      port_.Send(view, lvm::kGetItemTextA, i, static_cast<std::intptr_t>(block.at() + i * record_size));
+  for (std::size_t i = 0; i < count; ++i) {
+    // Refused only for an index past the view's end: the desktop lost icons since the
+    // count, and the ones from here on are not there to be read.
+    if (answers[2 * i] == 0) {
+      present = i;
+      break;
     }
-  });
+  }
   if (!block.Read(0, bytes.data(), block_size)) return std::nullopt;
   // Gone during the read: the icons after that read as refused.
   if (port_.WindowProcessId(view) == 0) return std::nullopt;
@@ -303,14 +311,16 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
   return contents;
 }
 
-// The style word is written only when the bit changes: each SetWindowLongA on the
-// shell's view costs two cross-process messages (WM_STYLECHANGING, WM_STYLECHANGED),
-// and one that leaves the word as it was changes nothing. The extended style is set
-// with one message under a mask, whatever it was.
+// Each bit is written only when it changes: each SetWindowLongA on the shell's view
+// costs two cross-process messages (WM_STYLECHANGING, WM_STYLECHANGED), and a list view
+// that is sent its extended style lays out and repaints every item, a few milliseconds
+// under Wine, where reading it back is one plain message.
 void DesktopIconView::SetPlacementBits(WindowHandle view, bool auto_arrange, bool snap_to_grid) {
   const std::uint32_t style = port_.GetStyle(view);
   const std::uint32_t wanted = auto_arrange ? (style | kAutoArrangeStyle) : (style & ~kAutoArrangeStyle);
   if (wanted != style) port_.SetStyle(view, wanted);
+  const auto extended = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetExtendedListViewStyle, 0, 0));
+  if (((extended & kSnapToGrid) != 0) == snap_to_grid) return;
   const std::uint32_t snap = snap_to_grid ? kSnapToGrid : 0;
   port_.Send(view, lvm::kSetExtendedListViewStyle, kSnapToGrid, static_cast<std::intptr_t>(snap));
 }
@@ -322,6 +332,11 @@ void DesktopIconView::FreePlacement(WindowHandle view) {
 void DesktopIconView::ApplyViewState(WindowHandle view, const ViewState& state) {
   if (view == 0) return;
   SetPlacementBits(view, state.auto_arrange, state.snap_to_grid);
+  // The placements have repainted their icons already: a redraw of every item is only
+  // for colours that change.
+  const auto text = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetTextColor, 0, 0));
+  const auto background = static_cast<std::uint32_t>(port_.Send(view, lvm::kGetTextBkColor, 0, 0));
+  if (text == state.text_colour && background == state.background_colour) return;
   SetColoursAndRedraw(view, state.text_colour, state.background_colour);
 }
 

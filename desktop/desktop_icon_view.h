@@ -78,8 +78,8 @@ class DesktopIconView {
   // Clears LVS_AUTOARRANGE and LVS_EX_SNAPTOGRID on `view`, so that positions set
   // next stay where they are put.
   void FreePlacement(WindowHandle view);
-  // Puts back the arrangement bits and label colours of `state`, then asks the view to
-  // redraw every item.
+  // Puts back the arrangement bits and label colours of `state`; when the colours were
+  // others, asks the view to redraw every item.
   void ApplyViewState(WindowHandle view, const ViewState& state);
 
   // The most icons ReadDesktop takes a count for: far beyond any real desktop, and

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -126,16 +127,23 @@ TEST(ReadDesktop, AViewThatGoesBeforeOrDuringTheReadGivesNothingToKeep) {
   }
 }
 
-TEST(ViewState, FreePlacementAndApplyViewStateSetTheirBitsAndWriteTheStyleWordOnlyOnAChange) {
+TEST(ViewState, FreePlacementAndApplyViewStateWriteOnlyWhatChanges) {
   const ViewState restored{true, true, 0x123456, kNoColour};
+  // The in-memory shell's own colours: nothing to redraw for.
+  const ViewState same_colours{true, true, 0x00FFFFFF, 0x00A56E3A};
   const struct {
     std::uint32_t style, extended;
     const ViewState* apply;  // none: FreePlacement
     std::uint32_t style_after, extended_after;
+    std::size_t extended_writes;
+    bool redrawn;
   } cases[] = {
-      {0x56000140, 0x80400, nullptr, 0x56000040, 0x400},
-      {0x56000040, 0x400, &restored, 0x56000140, 0x80400},
-      {0x56000140, 0x400, &restored, 0x56000140, 0x80400},
+      {0x56000140, 0x80400, nullptr, 0x56000040, 0x400, 1, false},
+      {0x56000040, 0x400, nullptr, 0x56000040, 0x400, 0, false},
+      {0x56000040, 0x400, &restored, 0x56000140, 0x80400, 1, true},
+      {0x56000140, 0x400, &restored, 0x56000140, 0x80400, 1, true},
+      {0x56000140, 0x80400, &restored, 0x56000140, 0x80400, 0, true},
+      {0x56000040, 0x400, &same_colours, 0x56000140, 0x80400, 1, false},
   };
   for (const auto& c : cases) {
     TestDesktop d(4);
@@ -147,11 +155,18 @@ TEST(ViewState, FreePlacementAndApplyViewStateSetTheirBitsAndWriteTheStyleWordOn
       d.view.ApplyViewState(d.shell.list_view(), *c.apply);
       EXPECT_EQ(d.shell.text_colour(), c.apply->text_colour);
       EXPECT_EQ(d.shell.background_colour(), c.apply->background_colour);
+    }
+    EXPECT_EQ(d.shell.redraws().size(), c.redrawn ? 1u : 0u);
+    if (c.redrawn) {
       EXPECT_EQ(d.shell.redraws().back().last, 3);
     }
     EXPECT_EQ(d.shell.style(), c.style_after);
     EXPECT_EQ(d.shell.extended_style(), c.extended_after);
     EXPECT_EQ(Calls(d, {"SetWindowLongA"}).size(), c.style == c.style_after ? 0u : 1u);
+    const auto& sent = d.recorder.messages();
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const SentMessage& m) { return m.message == lvm::kSetExtendedListViewStyle; }),
+              static_cast<long>(c.extended_writes));
   }
 }
 

@@ -92,15 +92,19 @@ struct Bench {
 };
 
 // One read of the desktop (a position request per icon), the view freed before the
-// first placement.
-void ExpectOneReadThenFreePlacement(const TestDesktop& d) {
+// first placement: its snap-to-grid bit cleared, or, when `snap_was_on` is false, read
+// after the desktop's read and left as it was.
+void ExpectOneReadThenFreePlacement(const TestDesktop& d, bool snap_was_on = true) {
   const std::vector<SentMessage>& m = d.recorder.messages();
   const auto is = [](std::uint32_t message) { return [=](const SentMessage& s) { return s.message == message; }; };
   EXPECT_EQ(std::count_if(m.begin(), m.end(), is(lvm::kGetItemPosition)), static_cast<long>(d.shell.icons().size()));
   const auto first = std::find_if(m.begin(), m.end(), is(lvm::kSetItemPosition));
-  EXPECT_TRUE(std::any_of(m.begin(), first, [](const SentMessage& s) {
+  const auto cleared = [](const SentMessage& s) {
     return s.message == lvm::kSetExtendedListViewStyle && s.wparam == kSnapToGrid && s.lparam == 0;
-  }));
+  };
+  EXPECT_EQ(std::any_of(m.begin(), first, cleared), snap_was_on);
+  const auto last_read = std::find_if(std::make_reverse_iterator(first), m.rend(), is(lvm::kGetItemTextA)).base();
+  EXPECT_TRUE(std::any_of(last_read, first, is(lvm::kGetExtendedListViewStyle)));
 }
 
 const std::vector<Place> kDesk = {{"Recycle Bin", 10, 10}, {"a.txt", 80, 10}, {"a.txt", 160, 10},
@@ -113,7 +117,7 @@ TEST(Undo, PutsEveryIconAndTheViewBackThenHasNothingLeft) {
   b.d.view.SetTextColor(0x123, 0x456);
   b.d.recorder.Clear();
   EXPECT_EQ(b.layouts.Undo(), "Restored 5 icons.");
-  ExpectOneReadThenFreePlacement(b.d);
+  ExpectOneReadThenFreePlacement(b.d, false);
   EXPECT_EQ(b.Icons(), kDesk);
   EXPECT_EQ(b.d.shell.style() & kAutoArrangeStyle, kAutoArrangeStyle);
   EXPECT_EQ(b.d.shell.extended_style() & kSnapToGrid, kSnapToGrid);

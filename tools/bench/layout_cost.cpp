@@ -6,14 +6,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "bench_clock.h"
 #include "desktop/desktop_icon_view.h"
-#include "desktop/label_request.h"
 #include "desktop/win32_desktop_port.h"
 #include "driver_error.h"
+#include "floor_block.h"
 #include "layouts/layouts.h"
 #include "layouts/restore.h"
 #include "layouts/snapshot.h"
@@ -30,67 +29,6 @@ using e2e::Position;
 // Small desktops are run until each kind has handled about this many icons (see
 // figure_cost.cpp: one stray wake-up shows in a run of a few milliseconds).
 constexpr int kIconsPerKind = 20000;
-
-// The floor's block in the stand-in's process: every icon's label record, text area
-// and POINT, allocated and filled before the timing, as the product fills its own.
-class FloorBlock {
- public:
-  FloorBlock(HWND view, int icons) : icons_(static_cast<std::size_t>(icons)) {
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(view, &process_id);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
-    if (process_ == nullptr) throw DriverError("cannot open the stand-in's process");
-    size_ = icons_ * (kRecord + kSnapshotLabelRoom + sizeof(POINT));
-    at_ = static_cast<std::uint8_t*>(VirtualAllocEx(process_, nullptr, size_, MEM_COMMIT, PAGE_READWRITE));
-    if (at_ == nullptr) throw DriverError("cannot allocate the floor's block in the stand-in");
-    std::vector<std::uint8_t> records(icons_ * kRecord);
-    for (std::size_t i = 0; i < icons_; ++i) {
-      // The floor's text areas lie after all the records, as the product's do.
-      PutLabelRequest(64, records.data() + i * kRecord, reinterpret_cast<std::uintptr_t>(Text(i)), 0,
-                      static_cast<std::int32_t>(kSnapshotLabelRoom));
-    }
-    SIZE_T written = 0;
-    if (!WriteProcessMemory(process_, at_, records.data(), records.size(), &written)) {
-      throw DriverError("cannot write the floor's records into the stand-in");
-    }
-    local_.resize(size_);
-  }
-  ~FloorBlock() {
-    if (at_ != nullptr) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
-    if (process_ != nullptr) CloseHandle(process_);
-  }
-  FloorBlock(const FloorBlock&) = delete;
-  FloorBlock& operator=(const FloorBlock&) = delete;
-
-  // Two messages an icon, then one read of the whole block back.
-  void Read(HWND view) {
-    for (std::size_t i = 0; i < icons_; ++i) {
-      SendMessageW(view, LVM_GETITEMPOSITION, i, reinterpret_cast<LPARAM>(Point(i)));
-      SendMessageW(view, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(Record(i)));
-    }
-    SIZE_T read = 0;
-    ReadProcessMemory(process_, at_, local_.data(), size_, &read);
-  }
-  Position PointOf(std::size_t i) const {
-    POINT p;
-    std::memcpy(&p, local_.data() + (Point(i) - at_), sizeof p);
-    return {p.x, p.y};
-  }
-
- private:
-  static constexpr std::size_t kRecord = LabelRequestLayoutFor(64).record_size;  // a 64-bit shell's LVITEMA
-  std::uint8_t* Record(std::size_t i) const { return at_ + i * kRecord; }
-  std::uint8_t* Text(std::size_t i) const { return at_ + icons_ * kRecord + i * kSnapshotLabelRoom; }
-  std::uint8_t* Point(std::size_t i) const {
-    return at_ + icons_ * (kRecord + kSnapshotLabelRoom) + i * sizeof(POINT);
-  }
-
-  std::size_t icons_;
-  HANDLE process_ = nullptr;
-  std::uint8_t* at_ = nullptr;
-  std::size_t size_ = 0;
-  std::vector<std::uint8_t> local_;
-};
 
 // Two layouts every run moves between: a grid, and the same grid turned around, so
 // that every placement moves its icon (Wine skips a placement that does not).
@@ -118,6 +56,10 @@ void ExpectPositions(const e2e::RemoteListView& view, const std::vector<Position
   }
 }
 
+// Lets the stand-in repaint what the last placements moved before the next timed kind:
+// a kind timed right after placements would pay for their paint, the other not.
+void Settle() { Sleep(20); }
+
 // The snapshot of the desktop laid out as `at`, labels as the stand-in gives them.
 layouts::Snapshot LayoutOf(const layouts::Snapshot& like, const std::vector<Position>& at) {
   layouts::Snapshot layout = like;
@@ -141,10 +83,16 @@ LayoutCost MeasureLayoutCost(const LayoutCostOptions& options) {
   Win32DesktopPort port(u"wine_bench");
   DesktopIconView desktop(port);
   FloorBlock floor(list, options.icons);
+  const auto list_handle = reinterpret_cast<WindowHandle>(list);
 
   const e2e::TempFolder data;
   layouts::LayoutStore store(data.path());
   layouts::Layouts service(desktop, store);
+
+  // As Vandrel leaves the view once its window has been shown, and as the user who lays
+  // icons out keeps it: in free placement. (With auto-arrange on, a restore switches it
+  // off and back on around its placements, two style writes it must make.)
+  desktop.FreePlacement(list_handle);
 
   const std::vector<Position> grid = Grid(options.icons, false);
   const std::vector<Position> turned = Grid(options.icons, true);
@@ -158,6 +106,7 @@ LayoutCost MeasureLayoutCost(const LayoutCostOptions& options) {
   cost.runs = std::max(options.repeats, (kIconsPerKind + options.icons - 1) / options.icons);
   for (int run = 0; run < cost.runs; ++run) {
     Place(list, grid);
+    Settle();
     Stopwatch watch;
     const layouts::Snapshot now = layouts::TakeSnapshot(desktop);
     cost.snapshot.push_back(watch.Seconds());
@@ -165,6 +114,7 @@ LayoutCost MeasureLayoutCost(const LayoutCostOptions& options) {
       throw DriverError("the snapshot read another position than the icon's");
     }
 
+    Settle();
     watch.Restart();
     floor.Read(list);
     cost.snapshot_floor.push_back(watch.Seconds());
@@ -172,12 +122,14 @@ LayoutCost MeasureLayoutCost(const LayoutCostOptions& options) {
       throw DriverError("the floor read another position than the icon's");
     }
 
+    Settle();
     watch.Restart();
     layouts::RestoreSnapshot(desktop, to_turned, now);
     cost.restore.push_back(watch.Seconds());
     ExpectPositions(view, turned, "the restore");
 
     Place(list, grid);
+    Settle();
     watch.Restart();
     Place(list, turned);
     cost.restore_floor.push_back(watch.Seconds());

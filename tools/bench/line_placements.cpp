@@ -35,11 +35,11 @@ std::vector<std::uint32_t> LinePlacements(LineFigure figure, Rect work_area, std
   CapturingDesktop port(icons, work_area, icon_spacing);
   DesktopIconView desktop(port);
   // The main window's step is the icon spacing (SM_CYICONSPACING), as RadioButton3Click
-  // and RadioButton4Click pass it.
-  if (figure == LineFigure::Left) {
-    arrange::AlignLeft(desktop, icon_spacing);
-  } else {
-    arrange::AlignRight(desktop, icon_spacing);
+  // to RadioButton5Click pass it.
+  switch (figure) {
+    case LineFigure::Left: arrange::AlignLeft(desktop, icon_spacing); break;
+    case LineFigure::Right: arrange::AlignRight(desktop, icon_spacing); break;
+    case LineFigure::Top: arrange::AlignTop(desktop, icon_spacing); break;
   }
   if (port.placements_.size() != static_cast<std::size_t>(icons < 0 ? 0 : icons)) {
     throw std::logic_error("the figure placed " + std::to_string(port.placements_.size()) + " of " +

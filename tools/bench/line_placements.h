@@ -1,4 +1,4 @@
-// What the main window's "left" and "right" send, computed by the figures themselves
+// What the main window's "left", "right" and "top" send, computed by the figures themselves
 // against a desktop that only answers and records: the benchmark replays the very
 // same placements to the list view to time the floor the product is held to.
 #pragma once
@@ -10,7 +10,7 @@
 
 namespace vandrel::bench {
 
-enum class LineFigure { Left, Right };
+enum class LineFigure { Left, Right, Top };
 
 // The packed position of items 0, 1, ... n - 1, in the order the figure sends them.
 // Throws when the figure does not send exactly one placement per icon, in order.

@@ -1,9 +1,12 @@
 // wine_bench: what vandrel.exe costs under Wine, against what Wine itself costs.
 //   1. One figure ("left"), click to return, over the floor: the same placements sent
 //      by this program to the same list view, one synchronous message per icon.
-//   2. A snapshot of the whole desktop and a restore of a layout, each over its floor:
+//   2. What the user waits for: a click of the product keeping its undo copy (snapshot,
+//      history file, figure, hand-over to the folder view), the first and the second
+//      of a session, over the same reads and placements sent bare.
+//   3. A snapshot of the whole desktop and a restore of a layout, each over its floor:
 //      the same reads, or the same placements, sent by this program.
-//   3. Start-up to the visible main window, over a minimal Win32 window program.
+//   4. Start-up to the visible main window, over a minimal Win32 window program.
 // Runs in a virtual display beside the stand-in desktop (tools/run-benchmarks).
 //   wine_bench.exe [--icons 100,1000,5000] [--repeats 5] [--round-trips 2000]
 //                  [--startup-runs 15] [--only figures|layouts|startup]
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "click_cost.h"
 #include "figure_cost.h"
 #include "layout_cost.h"
 #include "remote_list_view.h"
@@ -28,6 +32,7 @@ namespace vandrel::bench {
 namespace {
 
 constexpr double kFigureTarget = 1.10;
+constexpr double kClickTarget = 1.10;
 constexpr double kStartupTarget = 1.30;
 constexpr double kSnapshotTarget = 1.25;
 constexpr double kRestoreTarget = 1.20;
@@ -156,6 +161,38 @@ bool RunFigures(const Options& options, std::vector<std::string>& verdicts) {
   return ok;
 }
 
+bool RunClicks(const Options& options, std::vector<std::string>& verdicts) {
+  std::printf(
+      "\nWhat a user waits for under Wine: a click of vandrel.exe as it runs by default, keeping an undo copy\n"
+      "(the change lock, a read of the whole desktop, its history file, the figure, the hand-over to the\n"
+      "shell's folder view), BM_CLICK to return, over the floor: the same reads (as the snapshot's floor)\n"
+      "and then the same placements, sent by the benchmark. Each run starts with an empty undo history:\n"
+      "\"first\" clicks \"left\", \"second\" then \"top\". Medians of at least %d runs.\n",
+      options.repeats);
+  std::printf("  %6s %9s %9s %6s %9s %9s %6s\n", "icons", "1st ms", "floor ms", "ratio", "2nd ms", "floor ms", "ratio");
+  bool ok = true;
+  for (const int icons : options.icons) {
+    try {
+      const ClickCost c = MeasureClickCost({icons, options.repeats});
+      const std::vector<double> first = Ratios(c.first, c.first_floor);
+      const std::vector<double> second = Ratios(c.second, c.second_floor);
+      std::printf("  %6d %9.2f %9.2f %6.3f %9.2f %9.2f %6.3f\n", icons, Ms(Median(c.first)), Ms(Median(c.first_floor)),
+                  Median(first), Ms(Median(c.second)), Ms(Median(c.second_floor)), Median(second));
+      std::printf("         %d runs: ratio quartiles first %.3f-%.3f, second %.3f-%.3f\n", c.runs,
+                  Quantile(first, 0.25), Quantile(first, 0.75), Quantile(second, 0.25), Quantile(second, 0.75));
+      const std::string at = " at " + std::to_string(icons) + " icons";
+      verdicts.push_back(Verdict("first click with undo" + at, Median(first), "the floor", kClickTarget));
+      verdicts.push_back(Verdict("second click with undo" + at, Median(second), "the floor", kClickTarget));
+    } catch (const std::exception& e) {
+      std::printf("  %6d  failed: %s\n", icons, e.what());
+      verdicts.push_back("[ERROR] click with undo at " + std::to_string(icons) + " icons: " + e.what());
+      ok = false;
+    }
+    std::fflush(stdout);
+  }
+  return ok;
+}
+
 bool RunLayouts(const Options& options, std::vector<std::string>& verdicts) {
   std::printf(
       "\nLayouts under Wine: the product's snapshot of the whole desktop over its floor (LVM_GETITEMPOSITION and\n"
@@ -233,6 +270,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> verdicts;
   bool ok = true;
   if (options.figures) ok = RunFigures(options, verdicts) && ok;
+  if (options.figures) ok = RunClicks(options, verdicts) && ok;
   if (options.layouts) ok = RunLayouts(options, verdicts) && ok;
   if (options.startup) ok = RunStartup(options, verdicts) && ok;
   std::printf("\n");
