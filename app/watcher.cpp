@@ -32,6 +32,13 @@ BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
   return notify != nullptr && notify(message, data);
 }
 
+// Session notifications, from a wtsapi32 loaded by the watcher alone: linked, it would
+// load at every start of the window and of every command.
+template <class F>
+F SessionEntry(const char* name) {
+  return win32::Entry<F>(L"wtsapi32.dll", name);
+}
+
 using layouts::WatchEvent;
 using layouts::WatchTime;
 
@@ -133,14 +140,20 @@ class Watcher : public layouts::WatchWorld {
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
     // A window of a lower integrity level may send it too (Explorer restarted as user).
     ChangeWindowMessageFilterEx(window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
-    WTSRegisterSessionNotification(window_, NOTIFY_FOR_THIS_SESSION);
+    if (const auto subscribe =
+            SessionEntry<decltype(&WTSRegisterSessionNotification)>("WTSRegisterSessionNotification")) {
+      subscribe(window_, NOTIFY_FOR_THIS_SESSION);
+    }
     displays_ = automatic_.Count();
     AddIcon();
     Pump();
   }
 
   void Destroy() {
-    WTSUnRegisterSessionNotification(window_);
+    if (const auto unsubscribe =
+            SessionEntry<decltype(&WTSUnRegisterSessionNotification)>("WTSUnRegisterSessionNotification")) {
+      unsubscribe(window_);
+    }
     NotifyIcon(NIM_DELETE, &icon_);
   }
 
