@@ -13,12 +13,12 @@
 #include <system_error>
 #include <vector>
 
-#include "arrange/numeric.h"
 #include "bench_clock.h"
 #include "driver_error.h"
 #include "floor_block.h"
 #include "line_placements.h"
 #include "product.h"
+#include "product_clicks.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
@@ -27,43 +27,7 @@ namespace vandrel::bench {
 namespace {
 
 using e2e::DriverError;
-using e2e::Position;
 using e2e::RemoteListView;
-
-// A click of thousands of icons under Wine takes seconds; a hang still ends the run.
-constexpr UINT kClickLimitMs = 300000;
-// Small desktops are run until each kind has placed about this many icons (see
-// figure_cost.cpp: one stray wake-up shows in a run of a few milliseconds).
-constexpr int kPlacementsPerKind = 20000;
-
-void Click(HWND button, const char* caption) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kClickLimitMs, &result)) {
-    throw DriverError(std::string("the click on \"") + caption + "\" got no answer");
-  }
-}
-
-void Replay(HWND view, const std::vector<std::uint32_t>& placements) {
-  for (std::size_t i = 0; i < placements.size(); ++i) {
-    SendMessageW(view, LVM_SETITEMPOSITION, i, static_cast<LPARAM>(placements[i]));
-  }
-}
-
-void Expect(const RemoteListView& view, const std::vector<std::uint32_t>& placements, bool every_icon,
-            const char* what) {
-  const std::size_t n = placements.size();
-  std::vector<std::size_t> indices = {0, n / 2, n - 1};
-  if (every_icon) {
-    indices.resize(n);
-    for (std::size_t i = 0; i < n; ++i) indices[i] = i;
-  }
-  for (const std::size_t i : indices) {
-    const Position want{numeric::PackedX(placements[i]), numeric::PackedY(placements[i])};
-    if (view.ItemPosition(static_cast<int>(i)) != want) {
-      throw DriverError(std::string(what) + ": icon " + std::to_string(i) + " is not where the figure puts it");
-    }
-  }
-}
 
 std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> files;
@@ -93,12 +57,6 @@ void EmptyHistory(const std::filesystem::path& data) {
       if (error) throw DriverError("cannot remove " + file.string() + ": " + error.message());
     }
   }
-}
-
-// Lets the product finish what a click left behind before the next timed run.
-void Settle(e2e::Product& product) {
-  WaitForInputIdle(product.process().handle(), 2000);
-  Sleep(20);
 }
 
 }  // namespace
@@ -138,9 +96,9 @@ ClickCost MeasureClickCost(const ClickCostOptions& options) {
   Replay(list, right_at);
   EmptyHistory(data.path());
   Click(left, "left");
-  Expect(view, left_at, true, "\"left\" (checked in full)");
+  ExpectPlaced(view, left_at, AllOf(left_at.size()), "\"left\" (checked in full)");
   Click(top, "top");
-  Expect(view, top_at, true, "\"top\" (checked in full)");
+  ExpectPlaced(view, top_at, AllOf(top_at.size()), "\"top\" (checked in full)");
   ExpectEntries(history, 2, "two clicks");
 
   const std::function<void()> kinds[] = {
@@ -151,12 +109,12 @@ ClickCost MeasureClickCost(const ClickCostOptions& options) {
         Stopwatch watch;
         Click(left, "left");
         cost.first.push_back(watch.Seconds());
-        Expect(view, left_at, false, "\"left\"");
+        ExpectPlaced(view, left_at, SampleOf(left_at.size()), "\"left\"");
         Settle(product);
         watch.Restart();
         Click(top, "top");
         cost.second.push_back(watch.Seconds());
-        Expect(view, top_at, false, "\"top\"");
+        ExpectPlaced(view, top_at, SampleOf(top_at.size()), "\"top\"");
         ExpectEntries(history, 2, "two clicks");
       },
       [&] {
@@ -166,13 +124,13 @@ ClickCost MeasureClickCost(const ClickCostOptions& options) {
         floor.Read(list);
         Replay(list, left_at);
         cost.first_floor.push_back(watch.Seconds());
-        Expect(view, left_at, false, "the floor's \"left\"");
+        ExpectPlaced(view, left_at, SampleOf(left_at.size()), "the floor's \"left\"");
         Sleep(20);
         watch.Restart();
         floor.Read(list);
         Replay(list, top_at);
         cost.second_floor.push_back(watch.Seconds());
-        Expect(view, top_at, false, "the floor's \"top\"");
+        ExpectPlaced(view, top_at, SampleOf(top_at.size()), "the floor's \"top\"");
       },
   };
   constexpr int kKinds = static_cast<int>(std::size(kinds));

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "arrange/figure_start.h"
-#include "arrange/numeric.h"
 #include "bench_clock.h"
 #include "buttons.h"
 #include "desktop/desktop_icon_view.h"
@@ -21,6 +20,7 @@
 #include "driver_error.h"
 #include "line_placements.h"
 #include "product.h"
+#include "product_clicks.h"
 #include "remote_list_view.h"
 #include "standin_desktop.h"
 #include "temp_folder.h"
@@ -30,33 +30,11 @@ namespace vandrel::bench {
 namespace {
 
 using e2e::DriverError;
-using e2e::Position;
 using e2e::RemoteListView;
 
-// A figure of thousands of icons under Wine takes seconds; a hang should still end
-// the run rather than the machine's patience.
-constexpr UINT kClickLimitMs = 300000;
 // The product's own port: Win32DesktopPort::kAnswerLimitMs.
 constexpr UINT kProductAnswerLimitMs = 3000;
-// A run of 100 icons lasts a few milliseconds, where one stray wake-up of another
-// process shows: smaller desktops are run until each kind has sent about this many
-// placements.
-constexpr int kPlacementsPerKind = 20000;
 constexpr int kFigureStarts = 200;
-
-void Click(HWND button, const char* caption) {
-  DWORD_PTR result = 0;
-  // Not SMTO_ABORTIFHUNG: a thread busy in a long figure is not hung.
-  if (!SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, kClickLimitMs, &result)) {
-    throw DriverError(std::string("the click on \"") + caption + "\" got no answer");
-  }
-}
-
-void Replay(HWND view, const std::vector<std::uint32_t>& placements) {
-  for (std::size_t i = 0; i < placements.size(); ++i) {
-    SendMessageW(view, LVM_SETITEMPOSITION, i, static_cast<LPARAM>(placements[i]));
-  }
-}
 
 // The message as Win32DesktopPort::Send puts it: the ANSI entry, with a time limit.
 void ReplayAsProduct(HWND view, const std::vector<std::uint32_t>& placements) {
@@ -65,34 +43,6 @@ void ReplayAsProduct(HWND view, const std::vector<std::uint32_t>& placements) {
     SendMessageTimeoutA(view, LVM_SETITEMPOSITION, i, static_cast<LPARAM>(placements[i]),
                         SMTO_NORMAL | SMTO_ABORTIFHUNG, kProductAnswerLimitMs, &answer);
   }
-}
-
-// Compares icons with what the placements say, read back as the list view holds them:
-// each coordinate a signed 16-bit value.
-void Expect(const RemoteListView& view, const std::vector<std::uint32_t>& placements,
-            const std::vector<std::size_t>& indices, const char* what) {
-  for (const std::size_t i : indices) {
-    const Position want{numeric::PackedX(placements[i]), numeric::PackedY(placements[i])};
-    const Position got = view.ItemPosition(static_cast<int>(i));
-    if (got != want) {
-      throw DriverError(std::string(what) + ": icon " + std::to_string(i) + " at (" + std::to_string(got.x) + ", " +
-                        std::to_string(got.y) + "), expected (" + std::to_string(want.x) + ", " +
-                        std::to_string(want.y) + ")");
-    }
-  }
-}
-
-std::vector<std::size_t> AllOf(std::size_t count) {
-  std::vector<std::size_t> all(count);
-  for (std::size_t i = 0; i < count; ++i) all[i] = i;
-  return all;
-}
-
-// Lets the product finish what a click left behind (repainting its radio buttons)
-// before the next timed run, so that it does not compete with it for the CPU.
-void Settle(e2e::Product& product) {
-  WaitForInputIdle(product.process().handle(), 2000);
-  Sleep(20);
 }
 
 }  // namespace
@@ -131,9 +81,9 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
   // exactly the placements the floor replays.
   Click(right, "right");
   Click(left, "left");
-  Expect(view, left_at, AllOf(left_at.size()), "\"left\" (checked in full)");
+  ExpectPlaced(view, left_at, AllOf(left_at.size()), "\"left\" (checked in full)");
 
-  const std::vector<std::size_t> sample = {0, left_at.size() / 2, left_at.size() - 1};
+  const std::vector<std::size_t> sample = SampleOf(left_at.size());
   const HWND list = view.window();
 
   // The product sends from its GUI thread, which owns windows: one kind of floor is
@@ -149,7 +99,7 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Stopwatch watch;
         Click(left, "left");
         cost.click.push_back(watch.Seconds());
-        Expect(view, left_at, sample, "\"left\"");
+        ExpectPlaced(view, left_at, sample, "\"left\"");
         Settle(product);
         watch.Restart();
         Click(left, "left");
@@ -161,7 +111,7 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Stopwatch watch;
         Replay(list, left_at);
         cost.floor.push_back(watch.Seconds());
-        Expect(view, left_at, sample, "the floor's replay");
+        ExpectPlaced(view, left_at, sample, "the floor's replay");
       },
       [&] {
         Replay(list, right_at);
@@ -169,7 +119,7 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
         Stopwatch watch;
         ReplayAsProduct(list, left_at);
         cost.floor_as_product.push_back(watch.Seconds());
-        Expect(view, left_at, sample, "the replay as the product sends");
+        ExpectPlaced(view, left_at, sample, "the replay as the product sends");
       },
       [&] {
         window_thread.Run([&] {
@@ -178,7 +128,7 @@ FigureCost MeasureFigureCost(const FigureCostOptions& options) {
           Replay(list, left_at);
           cost.floor_from_window_thread.push_back(watch.Seconds());
         });
-        Expect(view, left_at, sample, "the replay from a thread with a window");
+        ExpectPlaced(view, left_at, sample, "the replay from a thread with a window");
       },
   };
   // The order turns from one repeat to the next, so that no kind always runs first
