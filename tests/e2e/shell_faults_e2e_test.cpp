@@ -107,7 +107,9 @@ TEST_F(HungShell, FiguresStopWithTheErrorBoxAndTheProductGoesOn) {
 
   // With the shell back, a figure runs to its end.
   product().Run(L"top", L"left");
-  EXPECT_EQ(FindMessageBox(product_id), nullptr);
+  if (const HWND box = FindMessageBox(product_id)) {
+    ADD_FAILURE() << "a box after the shell came back: " << Narrow(MessageBoxText(box));
+  }
   const std::vector<Position> laid = view().Positions();
   ASSERT_EQ(laid.size(), std::size_t{kHungIcons});
   for (int i = 0; i < kHungIcons; ++i) EXPECT_EQ(laid[static_cast<std::size_t>(i)], TopPlace(i)) << "icon " << i;
