@@ -271,26 +271,18 @@ std::optional<DesktopContents> DesktopIconView::ReadDesktop(WindowHandle view) {
   }
   if (!block.Write(0, bytes.data(), points_at)) return std::nullopt;
 
-  // Two messages an icon, handed to the port as one run: it may send them from a thread
-  // of its own, as it sends a figure's placements.
-  std::vector<RunMessage> reads;
-  reads.reserve(2 * count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const RemoteAddress point = block.at() + points_at + i * kPointSize;
-    reads.push_back(RunMessage{lvm::kGetItemPosition, i, static_cast<std::intptr_t>(point)});
-    reads.push_back(RunMessage{lvm::kGetItemTextA, i, static_cast<std::intptr_t>(block.at() + i * record_size)});
-  }
-  std::vector<std::intptr_t> answers(reads.size());
-  block.Send([&] { port_.SendRunWithAnswers(view, reads, answers); });
   std::size_t present = count;
-  for (std::size_t i = 0; i < count; ++i) {
-    // Refused only for an index past the view's end: the desktop lost icons since the
-    // count, and the ones from here on are not there to be read.
-    if (answers[2 * i] == 0) {
-      present = i;
-      break;
+  block.Send([&] {
+    for (std::size_t i = 0; i < count; ++i) {
+      const RemoteAddress point = block.at() + points_at + i * kPointSize;
+      // Refused only for an index past the view's end: the desktop lost icons since
+      // the count, and the ones from here on are not there to be read.
+      if (port_.Send(view, lvm::kGetItemPosition, i, static_cast<std::intptr_t>(point)) == 0) {
+        present = std::min(present, i);
+      }
+      port_.Send(view, lvm::kGetItemTextA, i, static_cast<std::intptr_t>(block.at() + i * record_size));
     }
-  }
+  });
   if (!block.Read(0, bytes.data(), block_size)) return std::nullopt;
   // Gone during the read: the icons after that read as refused.
   if (port_.WindowProcessId(view) == 0) return std::nullopt;

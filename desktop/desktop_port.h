@@ -105,13 +105,6 @@ struct MessageParameters {
   std::intptr_t lparam;
 };
 
-// One message of a run of several messages to the same window.
-struct RunMessage {
-  std::uint32_t message;
-  std::uintptr_t wparam;
-  std::intptr_t lparam;
-};
-
 // What became of positions handed to the shell's folder view.
 enum class ShellCommit {
   Skipped,       // no call was made: there was nothing to hand over
@@ -175,15 +168,6 @@ class DesktopPort {
   // of its own.
   virtual void SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) {
     for (const MessageParameters& parameters : run) Send(window, message, parameters.wparam, parameters.lparam);
-  }
-  // Each message of `run`, in order, as that many Send calls would send them, its answer
-  // into the same place of `answers` (as long as `run`). Throws ShellNotAnswering as
-  // SendRun does. A port may carry a long run from a thread of its own.
-  virtual void SendRunWithAnswers(WindowHandle window, std::span<const RunMessage> run,
-                                  std::span<std::intptr_t> answers) {
-    for (std::size_t i = 0; i < run.size(); ++i) {
-      answers[i] = Send(window, run[i].message, run[i].wparam, run[i].lparam);
-    }
   }
 
   // --- Another process's memory (the label reads) ---

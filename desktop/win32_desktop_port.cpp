@@ -55,10 +55,10 @@ bool SendWithLimit(HWND window, UINT message, WPARAM wparam, LPARAM lparam, unsi
 
 }  // namespace
 
-// Sends runs of messages from a thread that owns no windows. Under Wine a thread that
-// owns windows also looks at the display's connection each time it waits for an answer,
-// which makes every message from it about a sixth dearer; on Windows the hand-over
-// costs two event signals a run.
+// Sends runs of one message from a thread that owns no windows. Under Wine a thread
+// that owns windows also looks at the display's connection each time it waits for an
+// answer, which makes every message from it about a sixth dearer; on Windows the
+// hand-over costs two event signals a run.
 class RunSender {
  public:
   // Throws Win32Error when the events or the thread cannot be had.
@@ -81,29 +81,12 @@ class RunSender {
   // starts another (a click sent from another program): that one goes without the thread.
   bool busy() const { return busy_; }
 
-  // The `count` messages `at(i)` gives, each answer to `answered(i, answer)`. False when
-  // a message was not answered in time; the run stops there.
-  template <class At, class Answered>
-  bool Send(HWND window, std::size_t count, At at, Answered answered) {
-    auto job = [&] {
-      for (std::size_t i = 0; i < count; ++i) {
-        const RunMessage m = at(i);
-        DWORD_PTR answer = 0;
-        if (!SendWithLimit(window, m.message, m.wparam, m.lparam, limit_ms_, answer)) return false;
-        answered(i, answer);
-      }
-      return true;
-    };
-    return Run(job);
-  }
-
- private:
-  // Runs `job` on the thread; meanwhile this thread takes the messages sent to it.
-  template <class Job>
-  bool Run(Job& job) {
+  // False when a message was not answered in time; the run stops there.
+  bool Send(HWND window, UINT message, std::span<const MessageParameters> run) {
     busy_ = true;
-    job_ = &job;
-    call_ = [](void* context) { return (*static_cast<Job*>(context))(); };
+    window_ = window;
+    message_ = message;
+    run_ = run;
     SetEvent(go_.get());
     const HANDLE done = done_.get();
     for (;;) {
@@ -121,12 +104,21 @@ class RunSender {
     return answered_;
   }
 
+ private:
   static DWORD WINAPI Loop(void* context) {
     auto& self = *static_cast<RunSender*>(context);
     for (;;) {
       WaitForSingleObject(self.go_.get(), INFINITE);
       if (self.quit_) return 0;
-      self.answered_ = self.call_(self.job_);
+      self.answered_ = true;
+      for (const MessageParameters& parameters : self.run_) {
+        DWORD_PTR ignored = 0;
+        if (!SendWithLimit(self.window_, self.message_, parameters.wparam, parameters.lparam, self.limit_ms_,
+                           ignored)) {
+          self.answered_ = false;
+          break;
+        }
+      }
       SetEvent(self.done_.get());
     }
   }
@@ -137,8 +129,9 @@ class RunSender {
   win32::Handle thread_;
   // Written by the caller before go_ is set, and by the thread before done_ is: the
   // events order the two threads' reads and writes.
-  void* job_ = nullptr;
-  bool (*call_)(void*) = nullptr;
+  HWND window_ = nullptr;
+  UINT message_ = 0;
+  std::span<const MessageParameters> run_;
   bool answered_ = true;
   bool quit_ = false;
   bool busy_ = false;  // the calling thread's alone
@@ -211,11 +204,10 @@ std::intptr_t Win32DesktopPort::Send(WindowHandle window, std::uint32_t message,
   return static_cast<std::intptr_t>(answer);
 }
 
-RunSender* Win32DesktopPort::SenderFor(std::size_t length) {
+void Win32DesktopPort::SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) {
   // A short run is not worth the hand-over.
   constexpr std::size_t kShortestRunForTheSender = 16;
-  if (length < kShortestRunForTheSender) return nullptr;
-  if (!run_sender_tried_) {
+  if (run.size() >= kShortestRunForTheSender && !run_sender_tried_) {
     run_sender_tried_ = true;
     try {
       run_sender_ = std::make_unique<RunSender>(answer_limit_ms_);
@@ -223,30 +215,11 @@ RunSender* Win32DesktopPort::SenderFor(std::size_t length) {
       // Without the thread, the run goes from here: dearer under Wine, the same messages.
     }
   }
-  if (run_sender_ == nullptr || run_sender_->busy()) return nullptr;
-  return run_sender_.get();
-}
-
-void Win32DesktopPort::SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) {
-  RunSender* sender = SenderFor(run.size());
-  if (sender == nullptr) {
+  if (run.size() < kShortestRunForTheSender || run_sender_ == nullptr || run_sender_->busy()) {
     DesktopPort::SendRun(window, message, run);
     return;
   }
-  const auto at = [&](std::size_t i) { return RunMessage{message, run[i].wparam, run[i].lparam}; };
-  if (!sender->Send(Hwnd(window), run.size(), at, [](std::size_t, DWORD_PTR) {})) throw ShellNotAnswering();
-}
-
-void Win32DesktopPort::SendRunWithAnswers(WindowHandle window, std::span<const RunMessage> run,
-                                          std::span<std::intptr_t> answers) {
-  RunSender* sender = SenderFor(run.size());
-  if (sender == nullptr) {
-    DesktopPort::SendRunWithAnswers(window, run, answers);
-    return;
-  }
-  const auto at = [&](std::size_t i) { return run[i]; };
-  const auto answered = [&](std::size_t i, DWORD_PTR answer) { answers[i] = static_cast<std::intptr_t>(answer); };
-  if (!sender->Send(Hwnd(window), run.size(), at, answered)) throw ShellNotAnswering();
+  if (!run_sender_->Send(Hwnd(window), message, run)) throw ShellNotAnswering();
 }
 
 std::uint32_t Win32DesktopPort::WindowProcessId(WindowHandle window) {

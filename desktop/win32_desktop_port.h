@@ -33,11 +33,10 @@ class Win32DesktopPort : public DesktopPort {
   std::uint32_t SetStyle(WindowHandle window, std::uint32_t style) override;
   std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wparam,
                      std::intptr_t lparam) override;
-  // A run of 16 messages or more (of either kind) goes from a thread of the port's own,
-  // which owns no windows; meanwhile the calling thread takes the messages sent to it, as
-  // it does while it waits for a single answer.
+  // A run of 16 messages or more goes from a thread of the port's own, which owns no
+  // windows; meanwhile the calling thread takes the messages sent to it, as it does
+  // while it waits for a single answer.
   void SendRun(WindowHandle window, std::uint32_t message, std::span<const MessageParameters> run) override;
-  void SendRunWithAnswers(WindowHandle window, std::span<const RunMessage> run, std::span<std::intptr_t> answers) override;
   std::uint32_t WindowProcessId(WindowHandle window) override;
   ProcessHandle OpenProcess(std::uint32_t access, std::uint32_t process_id) override;
   int PointerBits(std::uint32_t process_id) override;
@@ -74,9 +73,6 @@ class Win32DesktopPort : public DesktopPort {
   // Started with the first long run; null when it could not be, and runs go from the caller.
   std::unique_ptr<class RunSender> run_sender_;
   bool run_sender_tried_ = false;
-  // The run sender when a run of `length` is worth handing to it and it is free; null
-  // when the run goes from the caller.
-  class RunSender* SenderFor(std::size_t length);
 };
 
 }  // namespace vandrel

@@ -19,7 +19,6 @@ namespace {
 constexpr UINT kPlaced = WM_APP + 1;     // to the receiver: one message of a run
 constexpr UINT kNestedRun = WM_APP + 2;  // to the caller's window: start a second run
 constexpr WPARAM kNestedFirst = 1000;
-constexpr UINT kAsked = WM_APP + 3;  // to the receiver: answered with three times its wparam
 
 // Message-only: the tests run without a display.
 HWND MessageWindow() {
@@ -65,10 +64,6 @@ class Receiver {
         Sleep(self->options_.hang_ms);
       }
       return TRUE;
-    }
-    if (message == kAsked && self != nullptr) {
-      self->taken_.push_back(wparam);
-      return static_cast<LRESULT>(3 * wparam);
     }
     if (message == WM_CLOSE) {
       DestroyWindow(window);
@@ -160,33 +155,6 @@ TEST(RunSender, ARunStopsAtAMessageNotAnsweredInTimeAndTheNextRunGoesThrough) {
   std::vector<WPARAM> expected = Numbers(0, 6);
   const std::vector<WPARAM> second = Numbers(0, 40);
   expected.insert(expected.end(), second.begin(), second.end());
-  EXPECT_EQ(receiver.taken(), expected);
-}
-
-TEST(RunSender, ARunOfTwoKindsGoesInOrderWithEachAnswerInItsPlaceAndStopsWhereTheWindowHangs) {
-  Win32DesktopPort port(u"test", /*answer_limit_ms=*/200);
-  Receiver receiver({.hang_at = 7, .hang_ms = 1500});
-  ASSERT_NE(receiver.window(), nullptr);
-  const auto window = reinterpret_cast<WindowHandle>(receiver.window());
-  std::vector<RunMessage> run;
-  for (WPARAM i = 0; i < 20; ++i) {
-    run.push_back({kPlaced, i, 0});
-    run.push_back({kAsked, i, 0});
-  }
-  std::vector<std::intptr_t> answers(run.size(), -1);
-  EXPECT_THROW(port.SendRunWithAnswers(window, run, answers), ShellNotAnswering);
-  Sleep(1500);
-  port.SendRunWithAnswers(window, run, answers);
-  for (std::size_t i = 0; i < 20; ++i) {
-    EXPECT_EQ(answers[2 * i], TRUE);
-    EXPECT_EQ(answers[2 * i + 1], static_cast<std::intptr_t>(3 * i));
-  }
-  std::vector<WPARAM> expected;
-  for (WPARAM i = 0; i <= 7; ++i) {
-    expected.insert(expected.end(), {i, i});
-  }
-  expected.pop_back();  // the run stopped at the hung placement of 7
-  for (WPARAM i = 0; i < 20; ++i) expected.insert(expected.end(), {i, i});
   EXPECT_EQ(receiver.taken(), expected);
 }
 
