@@ -51,11 +51,12 @@ class Owned {
   Type value_ = Traits::None();
 };
 
-// Processes, threads, events, mutexes, jobs: null when there is none.
-struct KernelHandleTraits {
-  using Type = HANDLE;
+// A handle of type T that is null when there is none and is given back with `close`.
+template <class T, auto close>
+struct NullIsNone {
+  using Type = T;
   static Type None() { return nullptr; }
-  static void Close(Type handle) { CloseHandle(handle); }
+  static void Close(Type handle) { close(handle); }
 };
 // What CreateFileW opens: INVALID_HANDLE_VALUE when there is none.
 struct FileHandleTraits {
@@ -63,57 +64,26 @@ struct FileHandleTraits {
   static Type None() { return INVALID_HANDLE_VALUE; }
   static void Close(Type handle) { CloseHandle(handle); }
 };
+
+// Processes, threads, events, mutexes, jobs.
+using Handle = Owned<NullIsNone<HANDLE, &CloseHandle>>;
+using FileHandle = Owned<FileHandleTraits>;
 // What FormatMessage (FORMAT_MESSAGE_ALLOCATE_BUFFER) and CommandLineToArgvW allocate.
 template <class Pointer>
-struct LocalMemoryTraits {
-  using Type = Pointer;
-  static Type None() { return nullptr; }
-  static void Close(Type memory) { LocalFree(reinterpret_cast<HLOCAL>(memory)); }
-};
-template <class GdiHandle>
-struct GdiObjectTraits {
-  using Type = GdiHandle;
-  static Type None() { return nullptr; }
-  static void Close(Type object) { DeleteObject(object); }
-};
-struct IconTraits {
-  using Type = HICON;
-  static Type None() { return nullptr; }
-  static void Close(Type icon) { DestroyIcon(icon); }
-};
-struct ImageListTraits {
-  using Type = HIMAGELIST;
-  static Type None() { return nullptr; }
-  static void Close(Type list) { ImageList_Destroy(list); }
-};
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type None() { return nullptr; }
-  static void Close(Type dc) { DeleteDC(dc); }
-};
-struct RegistryKeyTraits {
-  using Type = HKEY;
-  static Type None() { return nullptr; }
-  static void Close(Type key) { RegCloseKey(key); }
-};
-
-using Handle = Owned<KernelHandleTraits>;
-using FileHandle = Owned<FileHandleTraits>;
-template <class Pointer>
-using LocalMemory = Owned<LocalMemoryTraits<Pointer>>;
+using LocalMemory = Owned<NullIsNone<Pointer, &LocalFree>>;
 // A control keeps using the font or image list it was given until it is given another,
 // so the order is always: make the new one, give it to the controls, then let the owner
 // drop the old one (move-assign).
 template <class GdiHandle>
-using GdiObject = Owned<GdiObjectTraits<GdiHandle>>;
+using GdiObject = Owned<NullIsNone<GdiHandle, &DeleteObject>>;
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
-using Icon = Owned<IconTraits>;
-using ImageList = Owned<ImageListTraits>;
-using MemoryDc = Owned<MemoryDcTraits>;
-using RegistryKey = Owned<RegistryKeyTraits>;
+using Icon = Owned<NullIsNone<HICON, &DestroyIcon>>;
+using ImageList = Owned<NullIsNone<HIMAGELIST, &ImageList_Destroy>>;
+using MemoryDc = Owned<NullIsNone<HDC, &DeleteDC>>;
+using RegistryKey = Owned<NullIsNone<HKEY, &RegCloseKey>>;
 
 // A started process's two handles, both closed when it goes.
 struct OwnedProcess {
